@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/window_services.h"
+
+// The program's one window. It holds the controls and nothing else: every event is forwarded to the
+// handlers (see ConnectHandlers).
+class FrmPrincipal : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmPrincipal(QWidget* parent = nullptr);
+
+    QLineEdit* box(kestrel::TextBox which) const;
+
+    QPushButton* cmdQuintara = nullptr;
+    QPushButton* cmdNovaConexao = nullptr;
+    QPushButton* Command1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+private:
+    QLineEdit* addValueRow(const char* labelName, const QString& caption, const char* boxName,
+                           int labelLeft, int labelWidth, int boxTop, int labelTopOffset);
+
+    QLineEdit* m_boxes[8] = {};
+};

@@ -1,0 +1,30 @@
+#include <QApplication>
+#include <QIcon>
+#include <QScreen>
+
+#include "app/frm_principal.h"
+#include "app/handler_wiring.h"
+#include "app/main_window_handlers.h"
+#include "app/qt_window_services.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrel"));
+    QApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("com.norvik.Kestrel"));
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/kestrel-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
+
+    FrmPrincipal window;
+    QtWindowServices services(window);
+    kestrel::MainWindowHandlers handlers(services);
+    ConnectHandlers(window, handlers);
+
+    const QRect screen = window.screen()->availableGeometry();
+    window.move(screen.center() - window.rect().center());
+    window.show();
+    return QApplication::exec();
+}
