@@ -84,6 +84,8 @@ statements split at ';'):
   * [EXEC[UTE]] [db.[schema].]sp_helpdb [arg], arg being nothing, NULL, a bare
     identifier, [bracketed], "quoted", 'literal', N'literal' or @dbname = <any
     of those>.  Stray tokens after the argument -> error 102.
+  * SELECT name FROM master.dbo.sysdatabases ORDER BY name (also master..
+    sysdatabases, sys.databases): the listed databases and the system ones.
   * USE <db>.  SET FMTONLY ON <stmt> SET FMTONLY OFF (metadata, no rows).
   * Anything else -> DONE with count 0 (still logged).
 RPC: sp_executesql, sp_prepexec, sp_prepare, sp_execute, sp_unprepare (the
@@ -157,25 +159,17 @@ _out_lock = threading.Lock()
 
 def emit(line):
     with _out_lock:
-        sys.stdout.write(line + '\n')
-        sys.stdout.flush()
+        try:
+            sys.stdout.write(line + '\n')
+            sys.stdout.flush()
+        except (OSError, ValueError):
+            pass                      # nobody reads the log any more
 
 
 def warn(msg):
     with _out_lock:
         sys.stderr.write('tds_test_server: %s\n' % msg)
         sys.stderr.flush()
-
-
-_warned = set()
-
-
-def warn_once(msg):
-    with _out_lock:
-        if msg in _warned:
-            return
-        _warned.add(msg)
-    warn(msg)
 
 
 def log_text(s, limit=200):
@@ -296,7 +290,8 @@ def us_varchar(s):
 
 
 def fit_columns(cols, rows):
-    """Grow declared string sizes so that no value is longer than its column."""
+    """Grow declared string sizes so that no value is longer than its column
+    (scenario values need not respect sp_helpdb's widths)."""
     for i, c in enumerate(cols):
         for r in rows:
             v = r[i]
@@ -304,7 +299,6 @@ def fit_columns(cols, rows):
                 continue
             n = len(u16(str(v))) // 2 if c.kind != 'varchar' else len(str(v))
             if n > c.size:
-                warn_once('value %r longer than column %s %s(%d); size raised' % (v, c.name, c.kind, c.size))
                 c.size = n
     for c in cols:
         if c.kind in ('nvarchar', 'nchar') and c.size > 4000:
@@ -521,11 +515,11 @@ class Result:
             self.error = True
 
 
-def write_results(w, results, server, nested=False, more_after=False):
+def write_results(w, results, server, nested=False):
     """Batch level: DONE / DONEPROC; nested (inside an RPC): DONEINPROC."""
     n = len(results)
     for i, r in enumerate(results):
-        more = DONE_MORE if (nested or more_after or i < n - 1) else DONE_FINAL
+        more = DONE_MORE if (nested or i < n - 1) else DONE_FINAL
         if r.inner is not None:
             write_results(w, r.inner, server, nested=True)
         last_rows = None
@@ -628,6 +622,8 @@ class Engine:
             return self.plan_exec(toks[1:], req, toks[0])
         if first == 'USE':
             return self.plan_use(toks)
+        if first == 'SELECT' and ''.join(t.raw.upper() for t in toks) in self.DATABASE_LIST_QUERIES:
+            return self.list_databases
         if first == 'SELECT':
             try:
                 return self.plan_select(toks[1:], req)
@@ -701,10 +697,22 @@ class Engine:
         if i + 1 < len(rest):
             nxt = rest[i + 1]
             if nxt.kind == 'op' and nxt.val == ',':
-                raise SqlError(8144, 16, 'Procedure or function sp_helpdb has too many arguments specified.',
+                raise SqlError(8144, 16, 'Procedure or function sp_helpdb has too many arguments.',
                                proc='sp_helpdb')
             raise near(nxt)
         return val
+
+    # -- the list of databases, as a connection dialog asks for it -----------
+    DATABASE_LIST_QUERIES = ('SELECTNAMEFROMMASTER.DBO.SYSDATABASESORDERBYNAME',
+                             'SELECTNAMEFROMMASTER..SYSDATABASESORDERBYNAME',
+                             'SELECTNAMEFROMSYS.DATABASESORDERBYNAME')
+
+    def list_databases(self):
+        names = {'master', 'model', 'msdb', 'tempdb'}
+        names.update(db.get('name') for db in self.sc.databases)
+        r = Result('select', CMD_SELECT)
+        r.rs([Col('name', 'nvarchar', 128)], [[n] for n in sorted(names, key=str.lower)])
+        return r
 
     # -- sp_helpdb ----------------------------------------------------------
     def sp_helpdb(self, dbname):
@@ -1365,8 +1373,8 @@ class Session:
             raise Closed()
 
         sc = self.sc
-        if sc.login_delay_ms:
-            time.sleep(sc.login_delay_ms / 1000.0)
+        if sc.login_delay_ms and self.server.stopping.wait(sc.login_delay_ms / 1000.0):
+            raise Closed()
         w = Writer(self.tds)
         login = next((lg for lg in sc.logins if lg['user'].lower() == user.lower()), None)
         refused = login is None or login['password'] != password
@@ -1430,16 +1438,26 @@ class Session:
     def rpc(self, payload):
         rd = Reader(payload, self.skip_all_headers(payload))
         calls = []
-        while rd.more():
-            n = rd.u16()
-            name = PROC_IDS.get(rd.u16(), 'proc#?') if n == 0xFFFF else rd.take(n * 2).decode('utf-16le')
-            rd.u16()                                   # option flags
-            params = []
-            while rd.more() and rd.d[rd.p] not in (0x80, 0xFF, 0xFE):
-                params.append(read_param(rd, self.tds))
-            if rd.more():
-                rd.u8()                                # batch separator
-            calls.append((name, params))
+        try:
+            while rd.more():
+                n = rd.u16()
+                name = PROC_IDS.get(rd.u16(), 'proc#?') if n == 0xFFFF else rd.take(n * 2).decode('utf-16le')
+                rd.u16()                                   # option flags
+                params = []
+                while rd.more() and rd.d[rd.p] not in (0x80, 0xFF, 0xFE):
+                    params.append(read_param(rd, self.tds))
+                if rd.more():
+                    rd.u8()                                # batch separator
+                calls.append((name, params))
+        except ValueError as e:
+            warn('RPC not understood: %s' % e)
+            emit('RPC ' + (calls[-1][0] if calls else '?'))
+            w = Writer(self.tds)
+            w.message(8009, 1, 16, 'The incoming tabular data stream (TDS) remote procedure call (RPC) '
+                      'protocol stream is incorrect. %s' % e, self.sc.server_name)
+            w.done(TOK_DONE, DONE_ERROR, 0, 0)
+            self.send(bytes(w.b))
+            return
         req = Request()
         results = []
         for name, params in calls:
@@ -1494,8 +1512,8 @@ class Session:
             if self.sc.close_on == 'sp_helpdb':
                 req.close_mid = True
             if len(params) > 1:
-                r.err(SqlError(8144, 16, 'Procedure or function sp_helpdb has too many arguments '
-                                         'specified.', proc='sp_helpdb'))
+                r.err(SqlError(8144, 16, 'Procedure or function sp_helpdb has too many arguments.',
+                               proc='sp_helpdb'))
                 return r
             pname = params[0][0] if params else ''
             if pname and pname.lower() != '@dbname' and not re.match(r'@P\d+$', pname, re.I):
@@ -1551,8 +1569,9 @@ class Server:
                 s.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
+        deadline = time.monotonic() + 3.0
         for t in threads:
-            t.join(timeout=2.0)
+            t.join(timeout=max(0.0, deadline - time.monotonic()))
 
     def _run(self, sess):
         try:

@@ -1,0 +1,42 @@
+#include "support/scenario.h"
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+        }
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string Quoted(const std::optional<std::string>& text) { return text ? Quoted(*text) : "null"; }
+
+}  // namespace
+
+std::string Scenario::Json() const {
+    std::string json = "{\"logins\": [{\"user\": " + Quoted(user) +
+                       ", \"password\": " + Quoted(password) + "}]";
+    json += ", \"default_database\": " + Quoted(defaultDatabase);
+    json += ", \"properties\": {\"productversion\": " + Quoted(productVersion) +
+            ", \"productlevel\": " + Quoted(productLevel) + ", \"edition\": " + Quoted(edition) +
+            "}";
+    json += ", \"databases\": [";
+    for (std::size_t d = 0; d < databases.size(); ++d) {
+        const ScenarioDatabase& db = databases[d];
+        json += (d ? ", " : "") + std::string("{\"name\": ") + Quoted(db.name) +
+                ", \"db_size\": " + Quoted(db.dbSize) + ", \"dbid\": " + std::to_string(5 + d) +
+                ", \"files\": [";
+        for (std::size_t f = 0; f < db.files.size(); ++f) {
+            json += (f ? ", " : "") + std::string("{\"fileid\": ") + std::to_string(f + 1) +
+                    ", \"filename\": " + Quoted(db.files[f].filename) +
+                    ", \"size\": " + Quoted(db.files[f].size) + "}";
+        }
+        json += "]}";
+    }
+    json += "], \"faults\": " + faults + "}";
+    return json;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// A TDS test server scenario, written as the JSON the server reads. Defaults describe an SQL Server
+// 2008 R2 SP2 holding the Quintara database; tests change what they are about.
+struct ScenarioFile {
+    std::optional<std::string> filename = "D:\\Dados\\São Paulo\\Quintara.mdf";
+    std::optional<std::string> size = "153600 KB";
+};
+
+struct ScenarioDatabase {
+    std::string name = "Quintara";
+    std::optional<std::string> dbSize = "     150.50 MB";
+    std::vector<ScenarioFile> files = {ScenarioFile{},
+                                       {"D:\\Dados\\São Paulo\\Quintara_log.ldf", "20480 KB"}};
+};
+
+struct Scenario {
+    std::string user = "sa";
+    std::string password = "Senha;1}";
+    std::optional<std::string> productVersion = "10.50.4000.0";
+    std::optional<std::string> productLevel = "SP2";
+    std::optional<std::string> edition = "Standard Edition (64-bit)";
+    std::vector<ScenarioDatabase> databases = {ScenarioDatabase{}};
+    std::string defaultDatabase = "master";
+    std::string faults = "{}";  // the "faults" object, as JSON
+
+    std::string Json() const;
+};
