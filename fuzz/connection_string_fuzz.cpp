@@ -1,0 +1,188 @@
+// libFuzzer target for the OLE DB to ODBC connection-string translation. Beyond not crashing: a
+// translated string must read back, the way each driver reads it, as keywords of our own only,
+// each once, with the password, user and database unchanged, so that no value can end early or
+// add a keyword.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/failure.h"
+#include "connection/connection_string.h"
+#include "connection/connection_string_driver.h"
+#include "connection/database_access.h"
+
+namespace {
+
+using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
+
+void Require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+// As ODBC defines it, and as the driver managers and Microsoft's drivers read it: a braced value
+// ends at a "}" that is not doubled, "}}" stands for "}". Nothing when a brace is left open.
+std::optional<Pairs> ReadStandard(std::u16string_view text) {
+    Pairs pairs;
+    std::size_t i = 0;
+    while (true) {
+        while (i < text.size() && (text[i] == u';' || text[i] == u' ')) {
+            ++i;
+        }
+        const std::size_t equals = text.find(u'=', i);
+        if (i >= text.size() || equals == std::u16string_view::npos) {
+            return pairs;
+        }
+        std::u16string key(text.substr(i, equals - i));
+        std::u16string value;
+        i = equals + 1;
+        if (i < text.size() && text[i] == u'{') {
+            for (++i;; ++i) {
+                if (i >= text.size()) {
+                    return std::nullopt;
+                }
+                if (text[i] == u'}') {
+                    if (i + 1 < text.size() && text[i + 1] == u'}') {
+                        ++i;
+                    } else {
+                        ++i;
+                        break;
+                    }
+                }
+                value += text[i];
+            }
+        } else {
+            const std::size_t end = std::min(text.find(u';', i), text.size());
+            value = text.substr(i, end - i);
+            i = end;
+        }
+        pairs.emplace_back(std::move(key), std::move(value));
+    }
+}
+
+// As FreeTDS 1.3 reads it: a braced value is everything up to the first "};" (or the end), taken
+// as it is.
+Pairs ReadFreeTds13(std::u16string_view text) {
+    Pairs pairs;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && text[i] == u';') {
+            ++i;
+        }
+        const std::size_t equals = text.find(u'=', i);
+        if (equals == std::u16string_view::npos) {
+            break;
+        }
+        while (i < equals && text[i] == u' ') {
+            ++i;
+        }
+        std::u16string key(text.substr(i, equals - i));
+        i = equals + 1;
+        std::size_t end;
+        if (i < text.size() && text[i] == u'{') {
+            ++i;
+            end = text.find(u"};", i);
+            end = end == std::u16string_view::npos ? text.size() : end;
+        } else {
+            end = std::min(text.find(u';', i), text.size());
+        }
+        pairs.emplace_back(std::move(key), std::u16string(text.substr(i, end - i)));
+        i = end;
+        if (i < text.size() && text[i] == u'}') {
+            ++i;
+        }
+        ++i;
+    }
+    return pairs;
+}
+
+bool IsOurKeyword(std::u16string_view key) {
+    for (std::u16string_view ours :
+         {u"DRIVER", u"SERVER", u"PORT", u"DATABASE", u"UID", u"PWD", u"Trusted_Connection",
+          u"TDS_Version", u"ClientCharset", u"Encrypt", u"TrustServerCertificate", u"Network"}) {
+        if (key == ours) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::u16string> ValueOf(const Pairs& pairs, std::u16string_view key) {
+    for (const auto& [k, v] : pairs) {
+        if (k == key) {
+            return v;
+        }
+    }
+    return std::nullopt;
+}
+
+// Our keywords only, each once, with the driver we asked for first.
+void CheckKeywords(const Pairs& pairs, std::u16string_view driver) {
+    Require(!pairs.empty() && pairs.front().first == u"DRIVER" && pairs.front().second == driver);
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        Require(IsOurKeyword(pairs[i].first));
+        for (std::size_t j = 0; j < i; ++j) {
+            Require(pairs[i].first != pairs[j].first);
+        }
+    }
+}
+
+// Bytes become UTF-16 code units one by one: what matters to the translation is ASCII.
+std::u16string Widen(const std::string& bytes) {
+    std::u16string text;
+    for (unsigned char byte : bytes) {
+        text += char16_t(byte);
+    }
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const std::u16string driver(
+        kestrel::kSqlServerDrivers[input.ConsumeIntegralInRange<std::size_t>(0, 3)]);
+    const std::u16string userId = Widen(input.ConsumeRandomLengthString(64));
+    const std::u16string password = Widen(input.ConsumeRandomLengthString(64));
+    const std::u16string oleDb = Widen(input.ConsumeRemainingBytesAsString());
+
+    kestrel::OdbcConnectionString odbc;
+    try {
+        odbc = kestrel::TranslateConnectionString(oleDb, userId, password, driver);
+    } catch (const kestrel::Failure& failure) {
+        Require(failure.number == kestrel::database_error::kBadConnectionString ||
+                failure.number == kestrel::database_error::kProviderNotFound);
+        return 0;
+    }
+    Require(!odbc.text.empty() && odbc.text.back() == u';');
+
+    // The driver manager reads every string the standard way; a FreeTDS string may leave its last
+    // value open to it, which then runs to the end.
+    const bool freeTds = kestrel::FamilyOfDriver(driver) == kestrel::DriverFamily::FreeTds;
+    const std::optional<Pairs> standard = ReadStandard(odbc.text);
+    Require(standard.has_value() || freeTds);
+    const Pairs driverView = freeTds ? ReadFreeTds13(odbc.text) : *standard;
+    if (standard) {
+        CheckKeywords(*standard, driver);
+    }
+    CheckKeywords(driverView, driver);
+
+    // What the driver reads is what was meant.
+    const bool integrated = ValueOf(driverView, u"Trusted_Connection").has_value();
+    Require(!integrated || (odbc.password.empty() && !ValueOf(driverView, u"UID") &&
+                            !ValueOf(driverView, u"PWD")));
+    if (!integrated && !password.empty()) {
+        Require(odbc.password == password);
+    }
+    if (!integrated && !userId.empty()) {
+        Require(ValueOf(driverView, u"UID") == userId);
+    }
+    Require(ValueOf(driverView, u"PWD").value_or(u"") == odbc.password);
+    return 0;
+}

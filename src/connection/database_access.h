@@ -1,0 +1,102 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrel {
+
+// Bounds that keep a silent or stalled server from hanging the program; the defaults are the
+// classic SQL Server provider's.
+struct DatabaseTimeouts {
+    std::chrono::seconds login{15};
+    std::chrono::seconds query{30};
+};
+
+// The numbers of kestrel::Failure from this layer. An error that the server reports keeps the
+// server's own number (18456 login failed, 4060 database cannot be opened, 15010 no such database,
+// 102 syntax error, ...) and its message. The others reuse the numbers the classic ADO and
+// SQLOLEDB stack gave for the same case, because support staff know them.
+namespace database_error {
+// A result without rows has no current row to read.
+inline constexpr std::int32_t kNoCurrentRecord = 3021;
+// Field() with a column the row does not have.
+inline constexpr std::int32_t kColumnNotFound = 3265;
+// An operation on a connection or recordset that is not open, or a command without a result set.
+inline constexpr std::int32_t kObjectClosed = 3704;
+// Open on a connection or recordset that is already open.
+inline constexpr std::int32_t kObjectOpen = 3705;
+// A provider that is not SQL Server's, or no ODBC driver for SQL Server on this machine.
+inline constexpr std::int32_t kProviderNotFound = 3706;
+// A recordset opened on a connection that is not open.
+inline constexpr std::int32_t kConnectionNotOpen = 3709;
+// A connection string that cannot be read, or a value that cannot be passed to the driver.
+inline constexpr std::int32_t kBadConnectionString = -2147217805;
+// The login or a command took longer than DatabaseTimeouts allows.
+inline constexpr std::int32_t kTimeout = -2147217871;
+// The server cannot be reached, the connection dropped, or the driver failed without a server
+// error number.
+inline constexpr std::int32_t kDriverFailure = -2147467259;
+}  // namespace database_error
+
+// One connection to SQL Server over ODBC (the program-wide cnBanco). Every failure throws
+// kestrel::Failure with a number and a Portuguese description that never holds the password.
+class Connection {
+public:
+    explicit Connection(DatabaseTimeouts timeouts = {});
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens with an OLE DB connection string; a non-empty user ID or password given here wins over
+    // the string's own. Each Open logs in anew: nothing is pooled or shared between connections.
+    void Open(std::u16string_view connectionString, std::u16string_view userId,
+              std::u16string_view password);
+    bool IsOpen() const;
+    // The server name that the open connection reports; the data source of the connection string
+    // when the driver reports none.
+    std::u16string ServerName() const;
+    // The database the open connection is in, as the server reports it.
+    std::u16string CurrentDatabase() const;
+
+    struct Handles;
+
+private:
+    friend class Recordset;
+    DatabaseTimeouts m_timeouts;
+    // Shared with the recordsets opened on it, so that its handles outlive their statements.
+    std::shared_ptr<Handles> m_handles;
+};
+
+// A forward-only, read-only result of one command on an open Connection. After Open and after
+// NextRecordset the current row is the first row of the result set.
+class Recordset {
+public:
+    Recordset();
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    void Open(std::u16string_view command, Connection& connection);
+    // Whether there is a current row (ADO's "not EOF").
+    bool HasRow() const;
+    // Column `index` (from 0) of the current row as text; no value for Null. Fails when there is
+    // no current row or no such column.
+    std::optional<std::u16string> Field(int index) const;
+    // Moves to the next row of the result set; false when there is none.
+    bool MoveNext();
+    // Moves to the command's next result set; false when there is none.
+    bool NextRecordset();
+    // Ends the command; the recordset can then be opened again. Closing a closed one does nothing.
+    void Close();
+
+    struct Statement;
+
+private:
+    std::unique_ptr<Statement> m_statement;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "connection/odbc_api.h"
+
+namespace kestrel {
+
+// One diagnostic record of an ODBC call.
+struct OdbcDiagnostic {
+    std::u16string sqlState;  // five characters, e.g. u"08001"
+    std::int32_t nativeError = 0;
+    std::u16string message;  // as the driver gives it, with its "[vendor][component]" prefixes
+};
+
+// A failed ODBC call, with what the handle reported about it.
+struct OdbcError {
+    std::vector<OdbcDiagnostic> diagnostics;
+};
+
+std::vector<OdbcDiagnostic> ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
+
+// Whether the record says that the connection to the server broke: the standard 08S01, or the
+// FreeTDS library's own "read failed", "write failed" and "unexpected EOF", which it posts as
+// mere warnings (01000), sometimes beside a half-read row or message.
+bool ReportsBrokenConnection(const OdbcDiagnostic& diagnostic);
+
+}  // namespace kestrel

@@ -1,0 +1,166 @@
+#include "connection/odbc_failure.h"
+
+#include "connection/connection_string_text.h"
+#include "connection/database_access.h"
+
+namespace kestrel {
+
+namespace {
+
+// SQL Server's "Login failed for user": the consequence, not the cause, when another error
+// (4060, cannot open the database) comes with it.
+constexpr std::int32_t kLoginFailed = 18456;
+
+std::u16string WithoutVendorPrefixes(std::u16string_view message) {
+    while (message.starts_with(u'[')) {
+        const std::size_t close = message.find(u']');
+        if (close == std::u16string_view::npos) {
+            break;
+        }
+        message.remove_prefix(close + 1);
+    }
+    return std::u16string(TrimBlanks(message));
+}
+
+bool StateIs(const OdbcDiagnostic& diagnostic, std::u16string_view prefix) {
+    return diagnostic.sqlState.starts_with(prefix);
+}
+
+const OdbcDiagnostic* FirstWithState(const std::vector<OdbcDiagnostic>& diagnostics,
+                                     std::initializer_list<std::u16string_view> prefixes) {
+    for (const OdbcDiagnostic& diagnostic : diagnostics) {
+        for (std::u16string_view prefix : prefixes) {
+            if (StateIs(diagnostic, prefix)) {
+                return &diagnostic;
+            }
+        }
+    }
+    return nullptr;
+}
+
+// An error from the server carries its own number; the driver's own records carry none or come
+// under the warning (01), connection (08), timeout (HYT) and driver manager (IM) states. A record
+// without text is what is left of a message cut short.
+const OdbcDiagnostic* ServerError(const std::vector<OdbcDiagnostic>& diagnostics) {
+    const OdbcDiagnostic* found = nullptr;
+    for (const OdbcDiagnostic& diagnostic : diagnostics) {
+        if (diagnostic.nativeError == 0 || StateIs(diagnostic, u"01") ||
+            StateIs(diagnostic, u"08") || StateIs(diagnostic, u"HYT") ||
+            StateIs(diagnostic, u"IM") || WithoutVendorPrefixes(diagnostic.message).empty()) {
+            continue;
+        }
+        if (diagnostic.nativeError != kLoginFailed) {
+            return &diagnostic;
+        }
+        found = found ? found : &diagnostic;
+    }
+    return found;
+}
+
+bool AnyBrokenConnection(const std::vector<OdbcDiagnostic>& diagnostics, bool exceptConnectState) {
+    for (const OdbcDiagnostic& diagnostic : diagnostics) {
+        if (ReportsBrokenConnection(diagnostic) &&
+            !(exceptConnectState && diagnostic.sqlState == u"08S01")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The driver's own explanation, when it gave one with a number, e.g. "Unknown host machine
+// name."; the record of a broken connection first.
+std::u16string DriverDetail(const std::vector<OdbcDiagnostic>& diagnostics) {
+    const OdbcDiagnostic* chosen = nullptr;
+    for (const OdbcDiagnostic& diagnostic : diagnostics) {
+        if (diagnostic.nativeError == 0 || WithoutVendorPrefixes(diagnostic.message).empty()) {
+            continue;
+        }
+        if (ReportsBrokenConnection(diagnostic)) {
+            chosen = &diagnostic;
+            break;
+        }
+        chosen = chosen ? chosen : &diagnostic;
+    }
+    return chosen ? u" (" + WithoutVendorPrefixes(chosen->message) + u")" : u"";
+}
+
+std::u16string Seconds(std::chrono::seconds timeout) {
+    return DecimalText(timeout.count()) + (timeout.count() == 1 ? u" segundo" : u" segundos");
+}
+
+Failure Describe(const std::vector<OdbcDiagnostic>& diagnostics, const FailureContext& context) {
+    const std::u16string server = u"\"" + std::u16string(context.server) + u"\"";
+    if (FirstWithState(diagnostics, {u"HYT00", u"HYT01"})) {
+        if (context.step == DatabaseStep::Connecting) {
+            return {database_error::kTimeout,
+                    u"O servidor SQL Server " + server + u" não respondeu ao login em " +
+                        Seconds(context.timeout) +
+                        u" (tempo esgotado). Verifique se o servidor está em execução e se é "
+                        u"acessível pela rede."};
+        }
+        return {database_error::kTimeout, u"O servidor SQL Server " + server +
+                                              u" não concluiu o comando em " +
+                                              Seconds(context.timeout) + u" (tempo esgotado)."};
+    }
+    if (FirstWithState(diagnostics, {u"IM002", u"IM003", u"IM004"})) {
+        return {database_error::kProviderNotFound,
+                u"O driver ODBC \"" + std::u16string(context.driver) +
+                    u"\" não pôde ser carregado; reinstale-o." + DriverDetail(diagnostics)};
+    }
+    const std::u16string interrupted =
+        u"A conexão com o servidor SQL Server " + server + u" foi interrompida";
+    const std::u16string checkNetwork =
+        u". Verifique a rede e se o servidor continua em execução." + DriverDetail(diagnostics);
+    // FreeTDS also reports a server it cannot reach as 08S01, so while connecting only its
+    // read, write and end-of-data failures mean a connection that broke.
+    if (context.step == DatabaseStep::Connecting && AnyBrokenConnection(diagnostics, true)) {
+        return {database_error::kDriverFailure, interrupted + u" durante o login" + checkNetwork};
+    }
+    if (context.step == DatabaseStep::Running &&
+        (context.connectionDead || AnyBrokenConnection(diagnostics, false))) {
+        return {database_error::kDriverFailure, interrupted + checkNetwork};
+    }
+    if (const OdbcDiagnostic* error = ServerError(diagnostics)) {
+        return {error->nativeError, WithoutVendorPrefixes(error->message)};
+    }
+    if (FirstWithState(diagnostics, {u"08"})) {
+        if (context.step == DatabaseStep::Connecting) {
+            return {database_error::kDriverFailure,
+                    u"Não foi possível conectar ao servidor SQL Server " + server +
+                        u": ele não foi encontrado na rede, não está em execução ou não aceita "
+                        u"conexões nesse endereço. Verifique o nome do servidor, a instância ou a "
+                        u"porta, e a rede." +
+                        DriverDetail(diagnostics)};
+        }
+        return {database_error::kDriverFailure, interrupted + checkNetwork};
+    }
+    for (const OdbcDiagnostic& diagnostic : diagnostics) {
+        if (std::u16string text = WithoutVendorPrefixes(diagnostic.message); !text.empty()) {
+            return {database_error::kDriverFailure, std::move(text)};
+        }
+    }
+    return {database_error::kDriverFailure,
+            u"O driver ODBC falhou sem informar o motivo (servidor SQL Server " + server + u")."};
+}
+
+}  // namespace
+
+Failure DescribeOdbcFailure(const std::vector<OdbcDiagnostic>& diagnostics,
+                            const FailureContext& context) {
+    Failure failure = Describe(diagnostics, context);
+    failure.description = WithoutPassword(std::move(failure.description), context.password);
+    return failure;
+}
+
+std::u16string WithoutPassword(std::u16string text, std::u16string_view password) {
+    if (password.empty()) {
+        return text;
+    }
+    for (std::size_t at = text.find(password); at != std::u16string::npos;
+         at = text.find(password, at + 4)) {
+        text.replace(at, password.size(), u"****");
+    }
+    return text;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,327 @@
+// Connection and Recordset over the real ODBC stack (unixODBC, FreeTDS) against the TDS test
+// server on loopback.
+#include "connection/database_access.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "app/failure.h"
+#include "support/tds_test_server.h"
+#include "support/utf16.h"
+
+using kestrel::Connection;
+using kestrel::Failure;
+using kestrel::Recordset;
+namespace database_error = kestrel::database_error;
+
+namespace {
+
+constexpr char kPassword[] = "Senha;1}";
+constexpr char16_t kServerPropertyQuery[] =
+    u"SELECT SERVERPROPERTY('productversion'), SERVERPROPERTY('productlevel'), "
+    u"SERVERPROPERTY('edition')";
+
+// SQL Server 2008 R2 named SRVTESTE (its product level is Null) with the Quintara database;
+// `faults` and `extra` are JSON written into the scenario as they are.
+std::string ScenarioJson(const std::string& faults = "{}", const std::string& extra = "") {
+    return R"json({"server_name": "SRVTESTE",
+        "logins": [{"user": "sa", "password": "Senha;1}"}],
+        "properties": {"productversion": "10.50.4000.0", "productlevel": null,
+                       "edition": "Standard Edition (64-bit)"},
+        "databases": [{"name": "Quintara", "db_size": "     150.50 MB", "dbid": 5,
+            "files": [{"fileid": 1, "filename": "D:\\Dados\\São Paulo\\Quintara.mdf"},
+                      {"fileid": 2, "filename": "D:\\Dados\\São Paulo\\Quintara_log.ldf"}]}],
+        )json" +
+           extra + R"("faults": )" + faults + "}";
+}
+
+std::u16string OleDbString(int port, const std::string& catalog = "Quintara") {
+    return U16("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Initial Catalog=" +
+               catalog + ";Data Source=127.0.0.1," + std::to_string(port));
+}
+
+std::u16string TrimmedEnd(std::u16string text) {
+    text.erase(text.find_last_not_of(u' ') + 1);
+    return text;
+}
+
+// A loopback port where nothing listens.
+int ClosedPort() {
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(probe, reinterpret_cast<sockaddr*>(&address), length);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    close(probe);
+    return ntohs(address.sin_port);
+}
+
+template <typename Action>
+Failure FailureOf(Action action) {
+    try {
+        action();
+    } catch (const Failure& failure) {
+        return failure;
+    }
+    ADD_FAILURE() << "no Failure";
+    return {};
+}
+
+TEST(DatabaseAccess, ReadsTheServerPropertiesInFull) {
+    TdsTestServer server(ScenarioJson());
+    Connection connection;
+    connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
+    ASSERT_TRUE(connection.IsOpen());
+    // FreeTDS reports the name the server gives itself, not the address it was told.
+    EXPECT_EQ(connection.ServerName(), u"SRVTESTE");
+    EXPECT_EQ(connection.CurrentDatabase(), u"Quintara");
+
+    Recordset properties;
+    properties.Open(kServerPropertyQuery, connection);
+    ASSERT_TRUE(properties.HasRow());
+    // sql_variant values, read whole.
+    EXPECT_EQ(properties.Field(0), u"10.50.4000.0");
+    EXPECT_EQ(properties.Field(1), std::nullopt);
+    EXPECT_EQ(properties.Field(2), u"Standard Edition (64-bit)");
+    EXPECT_EQ(properties.Field(0), u"10.50.4000.0");
+    EXPECT_EQ(FailureOf([&] { properties.Field(3); }).number, database_error::kColumnNotFound);
+    EXPECT_EQ(FailureOf([&] { properties.Field(-1); }).number, database_error::kColumnNotFound);
+    EXPECT_FALSE(properties.MoveNext());
+    EXPECT_EQ(FailureOf([&] { properties.Field(0); }).number, database_error::kNoCurrentRecord);
+    EXPECT_FALSE(properties.NextRecordset());
+}
+
+// FreeTDS follows the server's database changes; a command that returns no result set has no
+// fields.
+TEST(DatabaseAccess, CurrentDatabaseFollowsUse) {
+    TdsTestServer server(ScenarioJson());
+    Connection connection;
+    connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
+    Recordset use;
+    use.Open(u"USE master", connection);
+    EXPECT_EQ(connection.CurrentDatabase(), u"master");
+    EXPECT_FALSE(use.HasRow());
+    EXPECT_EQ(FailureOf([&] { use.Field(0); }).number, database_error::kObjectClosed);
+    EXPECT_FALSE(use.NextRecordset());
+}
+
+TEST(DatabaseAccess, WalksBothResultSetsOfSpHelpdb) {
+    TdsTestServer server(ScenarioJson());
+    Connection connection;
+    connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
+    Recordset helpdb;
+    helpdb.Open(u"sp_helpdb N'Quintara'", connection);
+    EXPECT_EQ(helpdb.Field(0), u"Quintara");
+    EXPECT_EQ(helpdb.Field(1), u"     150.50 MB");
+
+    ASSERT_TRUE(helpdb.NextRecordset());
+    EXPECT_EQ(TrimmedEnd(helpdb.Field(2).value()), U16("D:\\Dados\\São Paulo\\Quintara.mdf"));
+    ASSERT_TRUE(helpdb.MoveNext());
+    EXPECT_EQ(TrimmedEnd(helpdb.Field(2).value()), U16("D:\\Dados\\São Paulo\\Quintara_log.ldf"));
+    EXPECT_FALSE(helpdb.MoveNext());
+    EXPECT_FALSE(helpdb.NextRecordset());
+
+    helpdb.Close();
+    helpdb.Open(u"SELECT DB_NAME()", connection);
+    EXPECT_EQ(helpdb.Field(0), u"Quintara");
+}
+
+TEST(DatabaseAccess, ResultsWithoutRowsOrWithoutASecondSet) {
+    {
+        TdsTestServer server(ScenarioJson(R"({"empty_result": "serverproperty"})"));
+        Connection connection;
+        connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
+        Recordset properties;
+        properties.Open(kServerPropertyQuery, connection);
+        EXPECT_FALSE(properties.HasRow());
+        const Failure failure = FailureOf([&] { properties.Field(0); });
+        EXPECT_EQ(failure.number, database_error::kNoCurrentRecord);
+        EXPECT_EQ(failure.description,
+                  u"Não há registro atual: o resultado da consulta não tem (mais) linhas.");
+    }
+    {
+        TdsTestServer server(ScenarioJson(R"({"no_second_result": true})"));
+        Connection connection;
+        connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
+        Recordset helpdb;
+        helpdb.Open(u"EXEC sp_helpdb 'Quintara'", connection);
+        EXPECT_EQ(helpdb.Field(0), u"Quintara");
+        EXPECT_FALSE(helpdb.NextRecordset());
+    }
+}
+
+TEST(DatabaseAccess, OpenFailures) {
+    struct Case {
+        const char* what;
+        std::string faults;
+        std::string catalog;
+        std::string password;
+        bool closedPort;
+        std::int32_t number;
+        std::u16string description;  // the start of it
+    };
+    const Case cases[] = {
+        {"wrong password", "{}", "Quintara", "Senha;2}", false, 18456,
+         u"Login failed for user 'sa'."},
+        {"unknown initial catalog", "{}", "Nada", kPassword, false, 4060,
+         u"Cannot open database \"Nada\" requested by the login."},
+        {"nothing listens on the port", "{}", "Quintara", kPassword, true,
+         database_error::kDriverFailure, u"Não foi possível conectar ao servidor SQL Server"},
+        {"the server closes the socket in the middle of the login answer",
+         R"({"close_on": "login"})", "Quintara", kPassword, false, database_error::kDriverFailure,
+         u"A conexão com o servidor SQL Server \"127.0.0.1,"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TdsTestServer server(ScenarioJson(c.faults));
+        Connection connection;
+        const int port = c.closedPort ? ClosedPort() : server.port();
+        const Failure failure = FailureOf(
+            [&] { connection.Open(OleDbString(port, c.catalog), u"sa", U16(c.password)); });
+        EXPECT_EQ(failure.number, c.number);
+        EXPECT_TRUE(failure.description.starts_with(c.description))
+            << testing::PrintToString(failure.description);
+        EXPECT_EQ(failure.description.find(U16(c.password)), std::u16string::npos);
+        EXPECT_FALSE(connection.IsOpen());
+        Recordset unusable;
+        EXPECT_EQ(FailureOf([&] { unusable.Open(u"SELECT 1", connection); }).number,
+                  database_error::kConnectionNotOpen);
+        EXPECT_EQ(FailureOf([&] { connection.ServerName(); }).number,
+                  database_error::kObjectClosed);
+    }
+}
+
+// FreeTDS has no login timeout of its own: a server that accepts the connection and never answers
+// would hold the program for good.
+TEST(DatabaseAccess, AStalledServerFailsAtTheLoginTimeout) {
+    TdsTestServer server(ScenarioJson(R"({"stall": true})"));
+    Connection connection({std::chrono::seconds(1), std::chrono::seconds(30)});
+    const auto start = std::chrono::steady_clock::now();
+    const Failure failure =
+        FailureOf([&] { connection.Open(OleDbString(server.port()), u"sa", U16(kPassword)); });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(failure.number, database_error::kTimeout);
+    EXPECT_EQ(failure.description, u"O servidor SQL Server \"127.0.0.1," +
+                                       U16(std::to_string(server.port())) +
+                                       u"\" não respondeu ao login em 1 segundo (tempo esgotado). "
+                                       u"Verifique se o servidor está em execução e se é acessível "
+                                       u"pela rede.");
+}
+
+TEST(DatabaseAccess, CommandFailures) {
+    struct Case {
+        const char* what;
+        std::string faults;
+        std::u16string command;
+        std::int32_t number;
+        std::u16string description;  // the start of it
+    };
+    const Case cases[] = {
+        {"unknown database for sp_helpdb", "{}", u"sp_helpdb N'Nada'", 15010,
+         u"The database 'Nada' does not exist."},
+        {"syntax error", "{}", u"sp_helpdb Quintara xx", 102, u"Incorrect syntax near 'xx'."},
+        {"the server closes the socket in the middle of the answer",
+         R"({"close_on": "serverproperty"})", kServerPropertyQuery, database_error::kDriverFailure,
+         u"A conexão com o servidor SQL Server"},
+        {"the server takes longer than the query timeout", R"({"delay_ms": 4000})",
+         kServerPropertyQuery, database_error::kTimeout, u"O servidor SQL Server \"127.0.0.1,"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TdsTestServer server(ScenarioJson(c.faults));
+        Connection connection({std::chrono::seconds(5), std::chrono::seconds(1)});
+        connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
+        Recordset recordset;
+        const Failure failure = FailureOf([&] { recordset.Open(c.command, connection); });
+        EXPECT_EQ(failure.number, c.number);
+        EXPECT_TRUE(failure.description.starts_with(c.description))
+            << testing::PrintToString(failure.description);
+    }
+}
+
+// Each password is a login of the test server; every one must reach it unchanged.
+TEST(DatabaseAccess, PasswordsWithConnectionStringCharactersLogIn) {
+    const std::string passwords[] = {
+        "Senha;1}", "x}y",      "p}",   "}",         "{br}", "{",     " sp ",
+        "a;b=c",    "k;PWD=x;", "'q\"", "Çenha São", "}}",   "a}}b;",
+    };
+    std::string logins;
+    for (std::size_t i = 0; i < std::size(passwords); ++i) {
+        std::string escaped;
+        for (char c : passwords[i]) {
+            escaped += c == '"' ? "\\\"" : std::string(1, c);
+        }
+        logins += R"({"user": "u)" + std::to_string(i) + R"(", "password": ")" + escaped + "\"},";
+    }
+    TdsTestServer server(
+        ScenarioJson("{}", R"("logins": [)" + logins.substr(0, logins.size() - 1) + "],"));
+    for (std::size_t i = 0; i < std::size(passwords); ++i) {
+        SCOPED_TRACE(passwords[i]);
+        Connection connection;
+        EXPECT_NO_THROW(connection.Open(OleDbString(server.port(), "master"),
+                                        U16("u" + std::to_string(i)), U16(passwords[i])));
+    }
+    EXPECT_EQ(server.count("LOGIN OK"), std::size(passwords));
+}
+
+TEST(DatabaseAccess, ThePasswordCanComeQuotedInTheString) {
+    TdsTestServer server(ScenarioJson());
+    Connection connection;
+    connection.Open(u"Provider=SQLOLEDB.1;Password=\"Senha;1}\";User ID=sa;Data Source=127.0.0.1," +
+                        U16(std::to_string(server.port())),
+                    u"", u"");
+    EXPECT_EQ(connection.CurrentDatabase(), u"master");
+}
+
+TEST(DatabaseAccess, APasswordFreeTdsCannotTakeIsRefusedBeforeConnecting) {
+    TdsTestServer server(ScenarioJson());
+    Connection connection;
+    const Failure failure =
+        FailureOf([&] { connection.Open(OleDbString(server.port()), u"sa", u"a};b"); });
+    EXPECT_EQ(failure.number, database_error::kBadConnectionString);
+    EXPECT_EQ(failure.description.find(u"a};b"), std::u16string::npos);
+    EXPECT_EQ(server.count("LOGIN"), 0u);
+}
+
+// Every Open logs in anew on a session of its own: nothing is pooled.
+TEST(DatabaseAccess, OpenReusesNothingFromAnEarlierConnection) {
+    TdsTestServer server(ScenarioJson());
+    std::optional<std::u16string> sessions[2];
+    for (auto& session : sessions) {
+        Connection connection;
+        connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
+        Recordset spid;
+        spid.Open(u"SELECT @@SPID", connection);
+        session = spid.Field(0);
+    }
+    EXPECT_EQ(server.count("LOGIN OK"), 2u);
+    EXPECT_NE(sessions[0], sessions[1]);
+}
+
+TEST(DatabaseAccess, OpenObjectsCannotBeOpenedAgain) {
+    TdsTestServer server(ScenarioJson());
+    Connection connection;
+    connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
+    EXPECT_EQ(FailureOf([&] {
+                  connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
+              }).number,
+              database_error::kObjectOpen);
+    Recordset recordset;
+    recordset.Open(u"SELECT 1", connection);
+    EXPECT_EQ(FailureOf([&] { recordset.Open(u"SELECT 2", connection); }).number,
+              database_error::kObjectOpen);
+    recordset.Close();
+    recordset.Close();
+    EXPECT_EQ(FailureOf([&] { recordset.Field(0); }).number, database_error::kObjectClosed);
+}
+
+}  // namespace

@@ -1,0 +1,137 @@
+#include "connection/odbc_failure.h"
+
+#include <gtest/gtest.h>
+
+#include "connection/database_access.h"
+
+using kestrel::DatabaseStep;
+using kestrel::OdbcDiagnostic;
+namespace database_error = kestrel::database_error;
+
+namespace {
+
+struct Case {
+    const char* what;
+    DatabaseStep step;
+    std::vector<OdbcDiagnostic> diagnostics;
+    std::int32_t number;
+    std::u16string description;
+};
+
+// Records as FreeTDS and the driver managers report them.
+const Case kCases[] = {
+    {"a refused login keeps the server's number and message",
+     DatabaseStep::Connecting,
+     {{u"42000", 18456, u"[FreeTDS][SQL Server]Login failed for user 'sa'."},
+      {u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"}},
+     18456,
+     u"Login failed for user 'sa'."},
+    {"a database that cannot be opened explains the refused login",
+     DatabaseStep::Connecting,
+     {{u"42000", 18456, u"[FreeTDS][SQL Server]Login failed for user 'sa'."},
+      {u"42000", 4060,
+       u"[FreeTDS][SQL Server]Cannot open database \"Nada\" requested by the login. The login "
+       u"failed."},
+      {u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"}},
+     4060,
+     u"Cannot open database \"Nada\" requested by the login. The login failed."},
+    {"Microsoft's prefixes go too",
+     DatabaseStep::Running,
+     {{u"42000", 102,
+       u"[Microsoft][ODBC Driver 18 for SQL Server][SQL Server]Incorrect syntax near 'x'."}},
+     102,
+     u"Incorrect syntax near 'x'."},
+    {"the login timeout",
+     DatabaseStep::Connecting,
+     {{u"HYT00", 0, u"[FreeTDS][SQL Server]Timeout expired"},
+      {u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"}},
+     database_error::kTimeout,
+     u"O servidor SQL Server \"srv,1433\" não respondeu ao login em 15 segundos (tempo esgotado). "
+     u"Verifique se o servidor está em execução e se é acessível pela rede."},
+    {"the query timeout",
+     DatabaseStep::Running,
+     {{u"HYT00", 0, u"[FreeTDS][SQL Server]Timeout expired"}},
+     database_error::kTimeout,
+     u"O servidor SQL Server \"srv,1433\" não concluiu o comando em 15 segundos (tempo "
+     u"esgotado)."},
+    {"no server at that address: FreeTDS's own number is not the server's",
+     DatabaseStep::Connecting,
+     {{u"08S01", 20009,
+       u"[FreeTDS][SQL Server]Unable to connect: Adaptive Server is unavailable or does not "
+       u"exist"},
+      {u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"}},
+     database_error::kDriverFailure,
+     u"Não foi possível conectar ao servidor SQL Server \"srv,1433\": ele não foi encontrado na "
+     u"rede, não está em execução ou não aceita conexões nesse endereço. Verifique o nome do "
+     u"servidor, a instância ou a porta, e a rede. (Unable to connect: Adaptive Server is "
+     u"unavailable or does not exist)"},
+    {"an unknown host",
+     DatabaseStep::Connecting,
+     {{u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"},
+      {u"01000", 20013, u"[FreeTDS][SQL Server]Unknown host machine name."}},
+     database_error::kDriverFailure,
+     u"Não foi possível conectar ao servidor SQL Server \"srv,1433\": ele não foi encontrado na "
+     u"rede, não está em execução ou não aceita conexões nesse endereço. Verifique o nome do "
+     u"servidor, a instância ou a porta, e a rede. (Unknown host machine name.)"},
+    {"a connection that drops",
+     DatabaseStep::Running,
+     {{u"08S01", 20004, u"[FreeTDS][SQL Server]Read from the server failed"}},
+     database_error::kDriverFailure,
+     u"A conexão com o servidor SQL Server \"srv,1433\" foi interrompida. Verifique a rede e se o "
+     u"servidor continua em execução. (Read from the server failed)"},
+    {"a login answer cut short: the broken connection, not the half-read message",
+     DatabaseStep::Connecting,
+     {{u"42000", 5703, u"[FreeTDS][SQL Server]"},
+      {u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"},
+      {u"01000", 20017, u"[FreeTDS][SQL Server]Unexpected EOF from the server"},
+      {u"01000", 5701, u"[FreeTDS][SQL Server]Changed database context to 'Quintara'."}},
+     database_error::kDriverFailure,
+     u"A conexão com o servidor SQL Server \"srv,1433\" foi interrompida durante o login. "
+     u"Verifique a rede e se o servidor continua em execução. (Unexpected EOF from the server)"},
+    {"a driver that cannot be loaded",
+     DatabaseStep::Connecting,
+     {{u"01000", 0, u"[unixODBC][Driver Manager]Can't open lib 'libtdsodbc.so' : file not found"},
+      {u"IM002", 0,
+       u"[unixODBC][Driver Manager]Data source name not found and no default driver "
+       u"specified"}},
+     database_error::kProviderNotFound,
+     u"O driver ODBC \"FreeTDS\" não pôde ser carregado; reinstale-o."},
+    {"another driver failure keeps the driver's words",
+     DatabaseStep::Running,
+     {{u"HY001", 0, u"[FreeTDS][SQL Server]Memory allocation failure"}},
+     database_error::kDriverFailure,
+     u"Memory allocation failure"},
+    {"no diagnostics at all",
+     DatabaseStep::Connecting,
+     {},
+     database_error::kDriverFailure,
+     u"O driver ODBC falhou sem informar o motivo (servidor SQL Server \"srv,1433\")."},
+    {"the password is masked wherever a driver puts it",
+     DatabaseStep::Connecting,
+     {{u"HY000", 0, u"[FreeTDS][SQL Server]Bad login: s3nh4 rejected, s3nh4 again"}},
+     database_error::kDriverFailure,
+     u"Bad login: **** rejected, **** again"},
+};
+
+TEST(OdbcFailure, DescribesEachKindOfFailure) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        const kestrel::Failure failure = kestrel::DescribeOdbcFailure(
+            c.diagnostics, {c.step, u"srv,1433", u"FreeTDS", u"s3nh4", std::chrono::seconds(15)});
+        EXPECT_EQ(failure.number, c.number);
+        EXPECT_EQ(failure.description, c.description);
+    }
+}
+
+TEST(OdbcFailure, ADeadConnectionExplainsAVagueError) {
+    const kestrel::Failure failure = kestrel::DescribeOdbcFailure(
+        {{u"HY000", 0, u"[FreeTDS][SQL Server]Unknown error"}},
+        {DatabaseStep::Running, u"srv", u"FreeTDS", u"", std::chrono::seconds(30), true});
+    EXPECT_EQ(failure.number, database_error::kDriverFailure);
+    EXPECT_EQ(
+        failure.description,
+        u"A conexão com o servidor SQL Server \"srv\" foi interrompida. Verifique a rede e se "
+        u"o servidor continua em execução.");
+}
+
+}  // namespace
