@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string_view>
+
+namespace kestrel {
+
+// Whether two key or value names are the same name to Windows, which ignores case. Folds the case
+// of every letter that Windows-1252 holds: a name that reached the registry through the ANSI code
+// page can hold no other.
+bool SameRegistryName(std::u16string_view left, std::u16string_view right);
+
+}  // namespace kestrel

@@ -1,0 +1,131 @@
+#include "settings/wine_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "settings/registry_value_reader.h"
+#include "support/temp_wine_prefix.h"
+#include "settings/wine_registry_fixture.h"
+#include "support/recording_window_services.h"
+
+namespace {
+
+using kestrel::RegistryValue;
+namespace status = kestrel::registry_status;
+namespace root_key = kestrel::root_key;
+
+RegistryValue Read(kestrel::RegistryApi& registry, std::u16string_view root,
+                   std::u16string_view subkey, std::u16string_view valueName) {
+    RecordingWindowServices services;
+    return kestrel::ReadRegistryValue(registry, services, root, subkey, valueName);
+}
+
+constexpr std::u16string_view kHklm = u"HKEY_LOCAL_MACHINE";
+constexpr std::u16string_view kValues = u"Software\\Norvik\\Kestrel Values";
+
+// Values that Wine's "reg add" wrote (make-fixtures.sh), read back as on Windows; many times over,
+// since nothing may build up between reads.
+TEST(WineRegistry, ReadsWhatWineWrote) {
+    const struct {
+        std::u16string_view root;
+        std::u16string_view subkey;
+        std::u16string_view valueName;
+        std::u16string expected;
+    } cases[] = {
+        {kHklm, kValues, u"Blanks", u"Quintara Server"},
+        {kHklm, kValues, u"OnlyBlanks", u""},
+        {kHklm, kValues, u"Empty", u""},
+        {kHklm, kValues, u"Chars254", std::u16string(254, u'x')},
+        {kHklm, kValues, u"Chars255", u"Error"},
+        {kHklm, kValues, u"Multi", u"primeiro"},
+        {kHklm, kValues, u"Dword1", u"\x01"},
+        {kHklm, kValues, u"DwordHex", u"xV4\x12"},
+        {kHklm, kValues, u"Expand", u"%SystemRoot%\\system32"},
+        {kHklm, kValues, u"Accented", u"São João, café, ação"},
+        {kHklm, kValues, u"Euro", u"€ 10"},
+        {kHklm, kValues, u"Greek", u"??????"},
+        {kHklm, kValues, u"Escapes", u"C:\\Dados\\\"quintara\""},
+        {kHklm, kValues, u"Tab", u"\tcom tab\t"},
+        {kHklm, kValues, u"Binary", u"Hello"},
+        {kHklm, kValues, u"LongBinary", std::u16string(60, u'A')},
+        {kHklm, kValues, u"Qword", u"HGFEDCBA"},
+        {kHklm, kValues, u"Descrição", u"valor com nome acentuado"},
+        {kHklm, kValues, u"", u"Padrão"},
+        {kHklm, kValues, u"bLANKS", u"Quintara Server"},
+        {kHklm, kValues, u"DESCRIÇÃO", u"valor com nome acentuado"},
+        {kHklm, u"SOFTWARE\\norvik\\KESTREL VALUES", u"Blanks", u"Quintara Server"},
+        {kHklm, kValues, u"Missing", u"Error"},
+        {kHklm, u"Software\\Norvik\\Database", u"Servidor", u"srv-quintara.norvik.local"},
+        {kHklm, u"Software\\Norvik\\Database\\", u"Servidor", u"srv-quintara.norvik.local"},
+        {kHklm, u"\\Software\\Norvik\\Database", u"Servidor", u"Error"},
+        {kHklm, u"Software\\Norvik", u"Servidor", u"Error"},
+        {kHklm, u"Software\\Norvik\\Missing", u"Servidor", u"Error"},
+        {u"HKEY_CURRENT_USER", u"Software\\Norvik\\Kestrel", u"Tecnico", u"técnico de suporte"},
+        {u"HKEY_CURRENT_USER", u"Software\\Norvik\\Database", u"Servidor", u"Error"},
+        {u"HKEY_USERS", u"Software\\Norvik\\Database", u"Servidor", u"Error"},
+    };
+    kestrel::WineRegistry registry(FixturePrefix());
+    for (int round = 0; round < 20; ++round) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.valueName.begin(), c.valueName.end()));
+            ASSERT_EQ(Read(registry, c.root, c.subkey, c.valueName), c.expected) << round;
+        }
+    }
+}
+
+TEST(WineRegistry, GivesDataAsTheAnsiEntryPointsDo) {
+    const struct {
+        const char* name;
+        kestrel::RegistryStatus status;
+        std::uint32_t type;
+        std::string data;
+    } cases[] = {
+        {"Accented", status::kSuccess, 1, std::string("S\xE3o Jo\xE3o, caf\xE9, a\xE7\xE3o\0", 21)},
+        {"Multi", status::kSuccess, 7, std::string("primeiro\0segundo\0\0", 18)},
+        {"Dword1", status::kSuccess, 4, std::string("\x01\0\0\0", 4)},
+        {"Qword", status::kSuccess, 0xB, "HGFEDCBA"},
+        {"Chars255", status::kMoreData, 1, std::string(256, '?')},
+    };
+    kestrel::WineRegistry registry(FixturePrefix());
+    kestrel::OpenKeyHandle key = 0;
+    ASSERT_EQ(registry.OpenKey(root_key::kLocalMachine, "Software\\Norvik\\Kestrel Values", 0,
+                               0x20019, key),
+              status::kSuccess);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string buffer(255, ' ');
+        std::uint32_t type = 1;
+        std::uint32_t size = 0;
+
+        ASSERT_EQ(registry.QueryValue(key, c.name, type, buffer, size), c.status);
+
+        EXPECT_EQ(type, c.type);
+        EXPECT_EQ(size, c.data.size());
+        // Data are copied only when they fit, and nothing past them is touched.
+        const std::string copied = c.status == status::kSuccess ? c.data : "";
+        EXPECT_EQ(buffer, copied + std::string(255 - copied.size(), ' '));
+    }
+    EXPECT_EQ(registry.CloseKey(key), status::kSuccess);
+    EXPECT_EQ(registry.CloseKey(key), status::kInvalidHandle);
+}
+
+TEST(WineRegistry, AnEditShowsAtTheNextRead) {
+    const TempWinePrefix prefix;
+    const std::string original = FixtureFileText("system.reg");
+    std::string edited = original;
+    const std::string server = "srv-quintara.norvik.local";
+    edited.replace(edited.find(server), server.size(), "outro-servidor");
+    kestrel::WineRegistry registry(prefix.path());
+    const std::u16string_view key = u"Software\\Norvik\\Database";
+
+    EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"Error");
+    prefix.WriteFile("system.reg", original);
+    EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"srv-quintara.norvik.local");
+    prefix.WriteFile("system.reg", edited);
+    EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"outro-servidor");
+    std::filesystem::remove(prefix.path() / "system.reg");
+    EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"Error");
+}
+
+}  // namespace
