@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev fonts-liberation
+    unixodbc-dev tdsodbc freetds-bin python3
     googletest
     xvfb x11-utils libxcb1-dev bc
 )

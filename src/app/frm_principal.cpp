@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 
 #include "app/maker_contact.h"
+#include "app/qstring_conversion.h"
 #include "app/twips.h"
 
 using kestrel::TextBox;
@@ -33,10 +34,6 @@ void FitCaption(QLabel* label) {
         }
     }
     label->setFont(font);
-}
-
-QString FromU16(const char16_t* text) {
-    return QString::fromUtf16(text);
 }
 
 constexpr int kBoxLeft = 2340;
@@ -94,8 +91,8 @@ FrmPrincipal::FrmPrincipal(QWidget* parent)
     picture1->setObjectName(QStringLiteral("Picture1"));
     picture1->setGeometry(0, Twips(4695), Twips(7110), Twips(360));
     picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto* label7 = new QLabel(FromU16(u"Quintara 2015 - ") + FromU16(kestrel::maker::kWebSite) +
-                                  FromU16(u" - ") + FromU16(kestrel::maker::kSupportEmail),
+    auto* label7 = new QLabel(ToQString(u"Quintara 2015 - ") + ToQString(kestrel::maker::kWebSite) +
+                                  ToQString(u" - ") + ToQString(kestrel::maker::kSupportEmail),
                               picture1);
     label7->setObjectName(QStringLiteral("Label7"));
     label7->setGeometry(Twips(45), Twips(60), Twips(6465), Twips(195));

@@ -1,6 +1,12 @@
 #include "app/handler_wiring.h"
 
 void ConnectHandlers(FrmPrincipal& window, kestrel::MainWindowHandlers& handlers) {
+    QObject::connect(window.cmdQuintara, &QPushButton::clicked, &window,
+                     [&handlers] { handlers.cmdQuintara_Click(); });
+    QObject::connect(window.cmdNovaConexao, &QPushButton::clicked, &window,
+                     [&handlers] { handlers.cmdNovaConexao_Click(); });
     QObject::connect(window.Command1, &QPushButton::clicked, &window,
                      [&handlers] { handlers.Command1_Click(); });
+    QObject::connect(window.Timer1, &QTimer::timeout, &window,
+                     [&handlers] { handlers.Timer1_Timer(); });
 }

@@ -5,7 +5,9 @@
 #include "app/frm_principal.h"
 #include "app/handler_wiring.h"
 #include "app/main_window_handlers.h"
+#include "app/qt_connection_prompt.h"
 #include "app/qt_window_services.h"
+#include "settings/platform_registry.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -20,7 +22,9 @@ int main(int argc, char* argv[]) {
 
     FrmPrincipal window;
     QtWindowServices services(window);
-    kestrel::MainWindowHandlers handlers(services);
+    const std::unique_ptr<kestrel::RegistryApi> registry = kestrel::MakePlatformRegistry();
+    QtConnectionPrompt prompt(&window);
+    kestrel::MainWindowHandlers handlers(services, *registry, prompt);
     ConnectHandlers(window, handlers);
 
     const QRect screen = window.screen()->availableGeometry();

@@ -1,9 +1,97 @@
 #include "app/main_window_handlers.h"
 
-namespace kestrel {
+#include <string>
 
-void MainWindowHandlers::Command1_Click() {
-    m_services.EndProgram();
+#include "app/failure.h"
+#include "connection/manager_types.h"
+#include "connection/stored_connection_string.h"
+#include "inspection/inspection_pass.h"
+
+namespace kestrel {
+namespace {
+
+// What the classic run-time reported when a cancelled dialog left no connection to read.
+Failure ObjectNotSet() {
+    return {91, u"A variável de objeto não foi definida: nenhuma conexão foi escolhida."};
+}
+
+std::u16string Decimal(std::int32_t number) {
+    const std::string digits = std::to_string(number);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+void MainWindowHandlers::cmdQuintara_Click() {
+    try {
+        const RegistryValue varUsarSSI = LoadStoredSettings(m_registry, m_services, m_settings);
+        if (!StoredSettingsUsable(m_settings)) {
+            PromptForConnection();
+        } else {
+            if (!IsAcceptedManagerType(m_settings.strGerenciador)) {
+                m_services.ShowMessage(UnsupportedManagerTypeMessage(m_settings.strGerenciador),
+                                       MessageIcon::Information);
+                m_services.EndProgram();
+                return;
+            }
+            const StoredConnectionString built = BuildStoredConnectionString(
+                m_settings.strServidor, m_settings.strBancoDados, m_settings.strUsuario,
+                m_settings.strSenha, varUsarSSI.value_or(u"") == u"1");
+            OpenNewConnection(built.connectionString, built.userId, built.password,
+                              ConnectionSource::StoredSettings);
+            m_services.SetText(TextBox::txtServidor, m_settings.strServidor);
+        }
+        StartInspection();
+    } catch (const Failure& failure) {
+        m_services.ShowMessage(failure.description + u" - n. " + Decimal(failure.number),
+                               MessageIcon::None);
+    }
+}
+
+void MainWindowHandlers::cmdNovaConexao_Click() {
+    try {
+        PromptForConnection();
+        StartInspection();
+    } catch (const Failure& failure) {
+        m_services.SetMousePointer(MousePointer::Default);
+        m_services.ShowMessage(u"Erro: " + failure.description, MessageIcon::None);
+    }
+}
+
+void MainWindowHandlers::Command1_Click() { m_services.EndProgram(); }
+
+void MainWindowHandlers::Timer1_Timer() {
+    // Timer1 only runs after a connect has put a connection in cnBanco.
+    if (!m_cnBanco) {
+        m_services.SetTimerEnabled(false);
+        return;
+    }
+    RunInspectionPass(m_services, *m_cnBanco,
+                      m_source == ConnectionSource::StoredSettings
+                          ? std::optional<std::u16string_view>(m_settings.strBancoDados)
+                          : std::nullopt);
+}
+
+void MainWindowHandlers::PromptForConnection() {
+    const std::optional<std::u16string> connectionString = m_prompt.PromptNew();
+    if (!connectionString) {
+        throw ObjectNotSet();
+    }
+    OpenNewConnection(*connectionString, u"", u"", ConnectionSource::Prompt);
+    m_services.SetText(TextBox::txtServidor, m_cnBanco->ServerName());
+}
+
+void MainWindowHandlers::OpenNewConnection(std::u16string_view connectionString,
+                                           std::u16string_view userId,
+                                           std::u16string_view password, ConnectionSource source) {
+    m_cnBanco = std::make_unique<Connection>(m_timeouts);
+    m_cnBanco->Open(connectionString, userId, password);
+    m_source = source;
+}
+
+void MainWindowHandlers::StartInspection() {
+    m_services.SetMousePointer(MousePointer::Busy);
+    m_services.SetTimerEnabled(true);
 }
 
 }  // namespace kestrel

@@ -1,19 +1,53 @@
 #pragma once
 
+#include <memory>
+#include <string_view>
+
 #include "app/window_services.h"
+#include "connection/connection_prompt.h"
+#include "connection/database_access.h"
+#include "settings/registry_api.h"
+#include "settings/stored_connection_settings.h"
 
 namespace kestrel {
 
-// The rules behind the events of frmPrincipal; the Qt layer only forwards the events here.
+// The rules behind the events of frmPrincipal; the Qt layer only forwards the events here. It also
+// holds what lives as long as the window: the stored settings last loaded and the program-wide
+// connection cnBanco.
 class MainWindowHandlers {
 public:
-    explicit MainWindowHandlers(WindowServices& services) : m_services(services) {}
+    MainWindowHandlers(WindowServices& services, RegistryApi& registry, ConnectionPrompt& prompt,
+                       DatabaseTimeouts timeouts = {})
+        : m_services(services), m_registry(registry), m_prompt(prompt), m_timeouts(timeouts) {}
 
+    // "Ler Quintara...": connects with the settings the Quintara product stored.
+    void cmdQuintara_Click();
+    // "Ler Nova Conexão...": connects with what the user describes in the connection dialog.
+    void cmdNovaConexao_Click();
     // "&Fechar": ends the program at once, nothing asked or saved.
     void Command1_Click();
+    // One inspection pass per successful connect.
+    void Timer1_Timer();
 
 private:
+    // Where the open connection came from; it decides which database the pass describes.
+    enum class ConnectionSource { StoredSettings, Prompt };
+
+    void PromptForConnection();
+    // Replaces cnBanco with a new connection and opens it. The earlier connection is released
+    // first, never closed explicitly; if the open fails, cnBanco holds the unopened one.
+    void OpenNewConnection(std::u16string_view connectionString, std::u16string_view userId,
+                           std::u16string_view password, ConnectionSource source);
+    // The end of every successful connect: busy pointer and Timer1 on; the pass runs when it fires.
+    void StartInspection();
+
     WindowServices& m_services;
+    RegistryApi& m_registry;
+    ConnectionPrompt& m_prompt;
+    DatabaseTimeouts m_timeouts;
+    StoredConnectionSettings m_settings;
+    std::unique_ptr<Connection> m_cnBanco;
+    ConnectionSource m_source = ConnectionSource::Prompt;
 };
 
 }  // namespace kestrel

@@ -2,30 +2,18 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QMessageBox>
+
+#include "app/message_box.h"
+#include "app/qstring_conversion.h"
 
 using kestrel::MessageIcon;
 using kestrel::MousePointer;
 using kestrel::TextBox;
 
-namespace {
-
-QString ToQString(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
-
-}  // namespace
-
 void QtWindowServices::ShowMessage(const std::u16string& text, MessageIcon icon) {
-    // Plain text, so that a server's message holding "<" is shown as it is; line breaks written
-    // as CR LF become single breaks.
-    QString shown = ToQString(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(
-        icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon,
-        QStringLiteral("Kestrel"), shown, QMessageBox::Ok, &m_window);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    ShowMessageBox(&m_window,
+                   icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon,
+                   ToQString(text));
 }
 
 void QtWindowServices::SetMousePointer(MousePointer pointer) {

@@ -142,7 +142,8 @@ OdbcConnectionString TranslateConnectionString(std::u16string_view oleDbString,
     AddDriverOptions(odbc, family);
 
     std::u16string passwordInEffect;
-    if (WantsIntegratedSecurity(attributes)) {
+    const bool integratedSecurity = WantsIntegratedSecurity(attributes);
+    if (integratedSecurity) {
         odbc.push_back({u"Trusted_Connection", u"Yes", u"A segurança integrada"});
     } else {
         const std::u16string user =
@@ -164,7 +165,8 @@ OdbcConnectionString TranslateConnectionString(std::u16string_view oleDbString,
     const OdbcQuoting quoting =
         family == DriverFamily::FreeTds ? OdbcQuoting::FreeTds : OdbcQuoting::Standard;
     return {WriteOdbcConnectionString(odbc, quoting),
-            dataSourceText.empty() ? u"(local)" : dataSourceText, std::move(passwordInEffect)};
+            dataSourceText.empty() ? u"(local)" : dataSourceText, std::move(passwordInEffect),
+            integratedSecurity};
 }
 
 }  // namespace kestrel

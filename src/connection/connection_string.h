@@ -9,6 +9,7 @@ struct OdbcConnectionString {
     std::u16string text;        // for SQLDriverConnect
     std::u16string dataSource;  // the server as the OLE DB string names it, for messages
     std::u16string password;    // the password in effect, so that messages can be kept free of it
+    bool integratedSecurity = false;
 };
 
 // Translates an OLE DB connection string for SQL Server's provider (SQLOLEDB, SQLNCLI,

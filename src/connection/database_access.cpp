@@ -20,7 +20,8 @@ struct Connection::Handles {
           connection(SQL_HANDLE_DBC, environment.get()),
           driver(std::move(driverName)),
           server(std::move(odbc.dataSource)),
-          password(std::move(odbc.password)) {}
+          password(std::move(odbc.password)),
+          integratedSecurity(odbc.integratedSecurity) {}
     ~Handles() {
         if (connected) {
             SQLDisconnect(connection.get());
@@ -32,7 +33,7 @@ struct Connection::Handles {
         if (connected) {
             SQLGetConnectAttrW(connection.get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
         }
-        return {step, server, driver, password, timeout, dead == SQL_CD_TRUE};
+        return {step, server, driver, password, timeout, dead == SQL_CD_TRUE, integratedSecurity};
     }
 
     OdbcHandle environment;
@@ -40,6 +41,7 @@ struct Connection::Handles {
     std::u16string driver;
     std::u16string server;
     std::u16string password;
+    bool integratedSecurity;
     bool connected = false;
 };
 

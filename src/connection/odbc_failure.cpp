@@ -124,6 +124,16 @@ Failure Describe(const std::vector<OdbcDiagnostic>& diagnostics, const FailureCo
         return {error->nativeError, WithoutVendorPrefixes(error->message)};
     }
     if (FirstWithState(diagnostics, {u"08"})) {
+        // Without a server message, an integrated login that fails looks like an unreachable
+        // server; the likelier cause is the log-on.
+        if (context.step == DatabaseStep::Connecting && context.integratedSecurity) {
+            return {database_error::kDriverFailure,
+                    u"Não foi possível conectar ao servidor SQL Server " + server +
+                        u" com a segurança integrada do Windows: o login integrado não pôde ser "
+                        u"feito a partir desta máquina ou o servidor não o aceitou. Verifique o "
+                        u"servidor e o login do Windows, ou use um nome de usuário e senha." +
+                        DriverDetail(diagnostics)};
+        }
         if (context.step == DatabaseStep::Connecting) {
             return {database_error::kDriverFailure,
                     u"Não foi possível conectar ao servidor SQL Server " + server +

@@ -20,6 +20,7 @@ struct FailureContext {
     std::u16string_view password;  // masked wherever it would appear
     std::chrono::seconds timeout;  // the login timeout when connecting, else the query timeout
     bool connectionDead = false;   // the driver says the connection is gone
+    bool integratedSecurity = false;
 };
 
 // The Failure for a failed ODBC call. An error the server sent keeps its number and message

@@ -8,6 +8,8 @@
 #include "app/handler_wiring.h"
 #include "app/main_window_handlers.h"
 #include "app/qt_window_services.h"
+#include "support/fake_registry.h"
+#include "support/scripted_prompt.h"
 
 using kestrel::TextBox;
 
@@ -46,7 +48,8 @@ private slots:
     void init() {
         m_window = std::make_unique<FrmPrincipal>();
         m_services = std::make_unique<QtWindowServices>(*m_window);
-        m_handlers = std::make_unique<kestrel::MainWindowHandlers>(*m_services);
+        m_handlers =
+            std::make_unique<kestrel::MainWindowHandlers>(*m_services, m_registry, m_prompt);
         ConnectHandlers(*m_window, *m_handlers);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -226,6 +229,8 @@ private slots:
     }
 
 private:
+    FakeRegistry m_registry;
+    ScriptedPrompt m_prompt;
     std::unique_ptr<FrmPrincipal> m_window;
     std::unique_ptr<QtWindowServices> m_services;
     std::unique_ptr<kestrel::MainWindowHandlers> m_handlers;

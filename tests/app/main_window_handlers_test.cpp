@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fake_registry.h"
 #include "support/recording_window_services.h"
+#include "support/scripted_prompt.h"
 
 TEST(MainWindowHandlers, FecharEndsTheProgramAndDoesNothingElse) {
     RecordingWindowServices services;
-    kestrel::MainWindowHandlers handlers(services);
+    FakeRegistry registry;
+    ScriptedPrompt prompt;
+    kestrel::MainWindowHandlers handlers(services, registry, prompt);
 
     handlers.Command1_Click();
 
@@ -14,4 +18,6 @@ TEST(MainWindowHandlers, FecharEndsTheProgramAndDoesNothingElse) {
     EXPECT_TRUE(services.messages.empty());
     EXPECT_TRUE(services.boxes.empty());
     EXPECT_FALSE(services.timerEnabled);
+    EXPECT_TRUE(registry.openCalls.empty());
+    EXPECT_EQ(prompt.calls, 0);
 }

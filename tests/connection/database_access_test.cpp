@@ -2,11 +2,6 @@
 // server on loopback.
 #include "connection/database_access.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -52,17 +47,10 @@ std::u16string TrimmedEnd(std::u16string text) {
     return text;
 }
 
-// A loopback port where nothing listens.
+// A loopback port where nothing listens: one that a test server has just given up.
 int ClosedPort() {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(probe, reinterpret_cast<sockaddr*>(&address), length);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    close(probe);
-    return ntohs(address.sin_port);
+    const TdsTestServer gone(ScenarioJson());
+    return gone.port();
 }
 
 template <typename Action>

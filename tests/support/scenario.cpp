@@ -13,12 +13,15 @@ std::string Quoted(const std::string& text) {
     return out + '"';
 }
 
-std::string Quoted(const std::optional<std::string>& text) { return text ? Quoted(*text) : "null"; }
+std::string Quoted(const std::optional<std::string>& text) {
+    return text ? Quoted(*text) : "null";
+}
 
 }  // namespace
 
 std::string Scenario::Json() const {
-    std::string json = "{\"logins\": [{\"user\": " + Quoted(user) +
+    std::string json = "{\"server_name\": " + Quoted(serverName) +
+                       ", \"logins\": [{\"user\": " + Quoted(user) +
                        ", \"password\": " + Quoted(password) + "}]";
     json += ", \"default_database\": " + Quoted(defaultDatabase);
     json += ", \"properties\": {\"productversion\": " + Quoted(productVersion) +

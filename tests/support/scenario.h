@@ -19,6 +19,7 @@ struct ScenarioDatabase {
 };
 
 struct Scenario {
+    std::string serverName = "SRVTESTE";
     std::string user = "sa";
     std::string password = "Senha;1}";
     std::optional<std::string> productVersion = "10.50.4000.0";

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Runs Kestrel against the TDS test server: the server plays an SQL Server 2008 R2 SP2 holding the
+# Quintara database, and a throwaway Wine-style registry holds Quintara's settings pointing at it.
+# Usage: scripts/demo.sh BUILD_DIR [COMMAND...]   (COMMAND defaults to the kestrel program; it runs
+# with WINEPREFIX set to the throwaway registry)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$1
+shift
+[ $# -gt 0 ] || set -- "$build/src/app/kestrel"
+
+work=$(mktemp -d)
+server=""
+cleanup() {
+    [ -z "$server" ] || kill "$server" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 143' INT TERM
+
+python3 "$root/tests/support/tds_test_server.py" --scenario "$root/tests/support/demo_scenario.json" \
+    >"$work/server.log" &
+server=$!
+for _ in $(seq 100); do
+    port=$(sed -n 's/^PORT //p' "$work/server.log")
+    [ -n "$port" ] && break
+    sleep 0.05
+done
+[ -n "$port" ] || { echo "the TDS test server did not start" >&2; exit 1; }
+
+# The registry as Wine keeps it: HKEY_LOCAL_MACHINE in system.reg.
+cat >"$work/system.reg" <<REG
+WINE REGISTRY Version 2
+;; All keys relative to \\\\Machine
+
+#arch=win64
+
+[Software\\\\Norvik\\\\Database] 1733500000
+#time=1db4a3c5e9f0a00
+"BancoBados"="Quintara"
+"GerenciadorBancoDados"="SQLServer2000"
+"NameUser"="quintara"
+"Password"="Demo#2015"
+"Servidor"="127.0.0.1,$port"
+"UsarSSI"="0"
+REG
+
+echo "Kestrel demo: SQL Server 2008 R2 SP2 (test server) on 127.0.0.1,$port;" \
+    "user quintara, password Demo#2015, databases Quintara and QuintaraTreino."
+WINEPREFIX=$work "$@"

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+
+#include "connection/data_link_string.h"
+#include "connection/database_access.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// Our own data-link dialog: the server, the log-on and the database of a new connection. It can
+// test the connection and fetch the server's databases without closing.
+class DataLinkDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit DataLinkDialog(QWidget* parent, kestrel::DatabaseTimeouts timeouts = {});
+
+    kestrel::DataLinkChoices choices() const;
+    // The OLE DB connection string for what is filled in now.
+    std::u16string connectionString() const;
+
+private:
+    void updateLogOnFields();
+    void refreshDatabases();
+    void testConnection();
+
+    kestrel::DatabaseTimeouts m_timeouts;
+    QLineEdit* m_server = nullptr;
+    QRadioButton* m_integratedSecurity = nullptr;
+    QRadioButton* m_serverLogin = nullptr;
+    QLineEdit* m_userName = nullptr;
+    QLineEdit* m_password = nullptr;
+    QCheckBox* m_blankPassword = nullptr;
+    QComboBox* m_database = nullptr;
+    QPushButton* m_refresh = nullptr;
+    QPushButton* m_test = nullptr;
+};

@@ -1,0 +1,11 @@
+#include "app/qt_connection_prompt.h"
+
+#include "app/data_link_dialog.h"
+
+std::optional<std::u16string> QtConnectionPrompt::PromptNew() {
+    DataLinkDialog dialog(m_owner, m_timeouts);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.connectionString();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "connection/connection_prompt.h"
+
+// A connection prompt that answers as a user would have: each call gives the next scripted
+// connection string, or nothing for a cancel.
+class ScriptedPrompt : public kestrel::ConnectionPrompt {
+public:
+    std::optional<std::u16string> PromptNew() override {
+        ++calls;
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::u16string> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::deque<std::optional<std::u16string>> answers;
+    int calls = 0;
+};
