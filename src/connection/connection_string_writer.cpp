@@ -42,10 +42,20 @@ bool StandardReadingStaysInside(std::u16string_view value) {
     return true;
 }
 
+// Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) on "{" + value + "}".
+std::u16string InBraces(std::u16string_view value) {
+    std::u16string braced;
+    braced.reserve(value.size() + 2);
+    braced += u'{';
+    braced += value;
+    braced += u'}';
+    return braced;
+}
+
 std::u16string FreeTdsValue(const OdbcAttribute& attribute, bool last) {
     const std::u16string_view value = attribute.value;
     if (value.find(u'}') == std::u16string_view::npos) {
-        return u"{" + std::u16string(value) + u"}";
+        return InBraces(value);
     }
     if (value.find(u';') == std::u16string_view::npos && value.front() != u'{') {
         return std::u16string(value);
@@ -54,7 +64,7 @@ std::u16string FreeTdsValue(const OdbcAttribute& attribute, bool last) {
     // standard reading may run past it, which is harmless only at the end of the string.
     if (last && value.find(u"};") == std::u16string_view::npos &&
         StandardReadingStaysInside(value)) {
-        return u"{" + std::u16string(value) + u"}";
+        return InBraces(value);
     }
     Refuse(attribute,
            u" combina \"}\" com \";\" ou com \"{\" no início de um jeito que o driver ODBC FreeTDS "
