@@ -14,4 +14,18 @@ inline std::u16string TrimBlanks(std::u16string_view text) {
     return std::u16string(text.substr(first, text.find_last_not_of(u' ') - first + 1));
 }
 
+// The text between two `quote` characters, each `quote` inside doubled: the quoting of SQL
+// literals and of OLE DB values alike.
+inline std::u16string Quoted(std::u16string_view text, char16_t quote) {
+    std::u16string quoted(1, quote);
+    for (char16_t c : text) {
+        quoted += c;
+        if (c == quote) {
+            quoted += quote;
+        }
+    }
+    quoted += quote;
+    return quoted;
+}
+
 }  // namespace kestrel

@@ -1,5 +1,7 @@
 #include "connection/ole_db_quoting.h"
 
+#include "app/text.h"
+
 namespace kestrel {
 
 std::u16string QuoteOleDbValue(std::u16string_view value) {
@@ -8,15 +10,7 @@ std::u16string QuoteOleDbValue(std::u16string_view value) {
     if (!needsQuotes) {
         return std::u16string(value);
     }
-    std::u16string quoted = u"\"";
-    for (char16_t c : value) {
-        quoted += c;
-        if (c == u'"') {
-            quoted += u'"';
-        }
-    }
-    quoted += u'"';
-    return quoted;
+    return Quoted(value, u'"');
 }
 
 }  // namespace kestrel

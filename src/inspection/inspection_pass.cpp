@@ -53,17 +53,9 @@ Failure NoFileList() {
 
 std::u16string DatabaseCommand(std::u16string_view databaseName) {
     std::u16string command = u"sp_helpdb ";
-    if (databaseName.empty()) {
-        return command;
+    if (!databaseName.empty()) {
+        command += u'N' + Quoted(databaseName, u'\'');
     }
-    command += u"N'";
-    for (char16_t c : databaseName) {
-        command += c;
-        if (c == u'\'') {
-            command += u'\'';
-        }
-    }
-    command += u'\'';
     return command;
 }
 
