@@ -8,12 +8,23 @@ packages=(
     googletest
     xvfb x11-utils libxcb1-dev bc
 )
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The Windows stage's cross-compiler and Wine; Wine comes with what it recommends, as it was
+# measured and is tested (libodbc2, through which its odbc32 reaches unixODBC, is one).
+with_recommends=(g++-mingw-w64-x86-64-posix wine wine64)
+
+missing_of() {
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+            echo "$package"
+    done
+}
+mapfile -t missing < <(missing_of "${packages[@]}")
+mapfile -t missing_with_recommends < <(missing_of "${with_recommends[@]}")
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_with_recommends[@]} -eq 0 ] && exit 0
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+install=($sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq)
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+[ ${#missing[@]} -eq 0 ] || "${install[@]}" --no-install-recommends "${missing[@]}"
+[ ${#missing_with_recommends[@]} -eq 0 ] || "${install[@]}" "${missing_with_recommends[@]}"

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "settings/windows_1252_best_fit.h"
+
 namespace kestrel {
 namespace {
 
@@ -25,7 +27,7 @@ char EncodeUnit(char16_t unit) {
     }
     const auto found = std::ranges::find(kHighControlRange, unit);
     if (found == kHighControlRange.end()) {
-        return '?';
+        return BestFitWindows1252(unit).value_or('?');
     }
     return static_cast<char>(0x80 + (found - kHighControlRange.begin()));
 }

@@ -44,7 +44,7 @@ TEST(WineRegistry, ReadsWhatWineWrote) {
         {kHklm, kValues, u"Expand", u"%SystemRoot%\\system32"},
         {kHklm, kValues, u"Accented", u"São João, café, ação"},
         {kHklm, kValues, u"Euro", u"€ 10"},
-        {kHklm, kValues, u"Greek", u"??????"},
+        {kHklm, kValues, u"Greek", u"????da"},
         {kHklm, kValues, u"Escapes", u"C:\\Dados\\\"quintara\""},
         {kHklm, kValues, u"Tab", u"\tcom tab\t"},
         {kHklm, kValues, u"Binary", u"Hello"},

@@ -1,74 +1,47 @@
 #include "support/tds_test_server.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <stdexcept>
+#include <utility>
 
-namespace {
+#include "support/tds_server_link.h"
 
-void WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) {
-            throw std::runtime_error("cannot hand the scenario to the TDS test server");
+std::optional<std::string> TdsServerLink::ReadLine() {
+    std::size_t end;
+    while ((end = m_pending.find('\n')) == std::string::npos) {
+        char chunk[4096];
+        const std::size_t n = Read(chunk, sizeof chunk);
+        if (n == 0) {
+            if (m_pending.empty()) {
+                return std::nullopt;
+            }
+            return std::exchange(m_pending, {});
         }
-        done += std::size_t(n);
+        m_pending.append(chunk, n);
     }
+    std::string line = m_pending.substr(0, end);
+    m_pending.erase(0, end + 1);
+    return line;
 }
 
-}  // namespace
-
-TdsTestServer::TdsTestServer(const std::string& scenarioJson) {
-    int toServer[2];
-    int fromServer[2];
-    if (pipe(toServer) != 0 || pipe(fromServer) != 0) {
-        throw std::runtime_error("pipe failed");
+TdsTestServer::TdsTestServer(const std::string& scenarioJson)
+    : m_link(std::make_unique<TdsServerLink>(scenarioJson)) {
+    const std::optional<std::string> first = m_link->ReadLine();
+    if (!first || std::sscanf(first->c_str(), "PORT %d", &m_port) != 1) {
+        throw std::runtime_error("the TDS test server did not start: " + first.value_or(""));
     }
-    m_pid = fork();
-    if (m_pid == 0) {
-        dup2(toServer[0], STDIN_FILENO);
-        dup2(fromServer[1], STDOUT_FILENO);
-        close(toServer[1]);
-        close(fromServer[0]);
-        execlp("python3", "python3", KESTREL_TDS_TEST_SERVER, "--scenario", "-", nullptr);
-        _exit(127);
-    }
-    close(toServer[0]);
-    close(fromServer[1]);
-    WriteAll(toServer[1], scenarioJson);
-    close(toServer[1]);
-
-    FILE* out = fdopen(fromServer[0], "r");
-    char first[64];
-    if (out == nullptr || std::fgets(first, sizeof first, out) == nullptr ||
-        std::sscanf(first, "PORT %d", &m_port) != 1) {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
-        throw std::runtime_error("the TDS test server did not start");
-    }
-    m_reader = std::thread([this, out] {
-        char line[4096];
-        while (std::fgets(line, sizeof line, out) != nullptr) {
-            std::string event(line);
-            if (!event.empty() && event.back() == '\n') {
-                event.pop_back();
-            }
+    m_reader = std::thread([this] {
+        while (std::optional<std::string> event = m_link->ReadLine()) {
             const std::lock_guard lock(m_mutex);
-            m_events.push_back(std::move(event));
+            m_events.push_back(std::move(*event));
         }
-        std::fclose(out);
     });
 }
 
 TdsTestServer::~TdsTestServer() {
-    kill(m_pid, SIGTERM);
-    waitpid(m_pid, nullptr, 0);
+    m_link->Stop();
     m_reader.join();
 }
 

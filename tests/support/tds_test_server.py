@@ -9,7 +9,17 @@ answers ENCRYPT_NOT_SUP.
 Usage:
     python3 tests/support/tds_test_server.py --scenario FILE.json
     python3 tests/support/tds_test_server.py --scenario - < FILE.json
+    python3 tests/support/tds_test_server.py --control [--port N]
 Optional: --port N (overrides the scenario's "port").
+
+Control mode serves scenarios on demand to programs that cannot start this
+script themselves (the Windows tests under Wine).  It prints "PORT <n>", its
+control port, then takes connections there.  On each, the client sends
+"<length>\\n" and that many bytes of scenario JSON; the server starts that
+scenario on a port of its own and sends back on the control connection the
+lines described below for stdout, "PORT <n>" first (or one "ERROR ..." line
+for a bad scenario).  When the client ends its sending (shutdown), the
+scenario stops, and then the server closes the control connection.
 
 Always binds 127.0.0.1.  Runs until SIGTERM/SIGINT, then exits 0.
 
@@ -1311,7 +1321,7 @@ class Session:
             except OSError:
                 pass
             self.sock.close()
-            emit('CLOSE')
+            self.server.emit('CLOSE')
 
     def stall(self):
         while not self.server.stopping.is_set():
@@ -1389,7 +1399,7 @@ class Session:
         if refused:
             w.message(18456, 1, 14, "Login failed for user '%s'." % user, sc.server_name)
             w.done(TOK_DONE, DONE_ERROR, 0, 0)
-            emit('LOGIN REFUSED user=%s' % user)
+            self.server.emit('LOGIN REFUSED user=%s' % user)
             try:
                 self.send(bytes(w.b), close_mid=(sc.close_on == 'login'))
             except Closed:
@@ -1409,7 +1419,7 @@ class Session:
         w.loginack(self.tds_word, sc.version_tuple())
         w.envchange(4, str(size), str(self.packet_size))
         w.done(TOK_DONE, DONE_FINAL, 0, 0)
-        emit('LOGIN OK user=%s database=%s' % (user, canon))
+        self.server.emit('LOGIN OK user=%s database=%s' % (user, canon))
         self.send(bytes(w.b), close_mid=(sc.close_on == 'login'))
         self.packet_size = size
         self.logged_in = True
@@ -1426,7 +1436,7 @@ class Session:
     def batch(self, payload):
         off = self.skip_all_headers(payload)
         sql = payload[off:].decode('utf-16le', 'replace')
-        emit('BATCH ' + log_text(sql))
+        self.server.emit('BATCH ' + log_text(sql))
         req = Request()
         results = Engine(self).run_sql(sql, req)
         if self.sc.delay_ms and self.wait(self.sc.delay_ms):
@@ -1451,7 +1461,7 @@ class Session:
                 calls.append((name, params))
         except ValueError as e:
             warn('RPC not understood: %s' % e)
-            emit('RPC ' + (calls[-1][0] if calls else '?'))
+            self.server.emit('RPC ' + (calls[-1][0] if calls else '?'))
             w = Writer(self.tds)
             w.message(8009, 1, 16, 'The incoming tabular data stream (TDS) remote procedure call (RPC) '
                       'protocol stream is incorrect. %s' % e, self.sc.server_name)
@@ -1461,7 +1471,7 @@ class Session:
         req = Request()
         results = []
         for name, params in calls:
-            emit('RPC ' + name)
+            self.server.emit('RPC ' + name)
             results.append(self.run_rpc(name, params, req))
         if self.sc.delay_ms and self.wait(self.sc.delay_ms):
             return
@@ -1529,8 +1539,9 @@ class Session:
 # Server
 # ---------------------------------------------------------------------------
 class Server:
-    def __init__(self, sc, port):
+    def __init__(self, sc, port, emit=emit):
         self.sc = sc
+        self.emit = emit
         self.stopping = threading.Event()
         self.lsock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         self.lsock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -1581,33 +1592,116 @@ class Server:
                 self.socks.discard(sess.sock)
 
 
+# ---------------------------------------------------------------------------
+# Control mode: scenarios on demand, for test programs that cannot start this
+# script themselves (the Windows build under Wine)
+# ---------------------------------------------------------------------------
+def read_control_request(conn):
+    """'<length>\\n' and that many bytes of scenario JSON -> the scenario."""
+    header = b''
+    while not header.endswith(b'\n'):
+        byte = conn.recv(1)
+        if not byte or len(header) > 12:
+            raise ValueError('no length line')
+        header += byte
+    length = int(header)
+    data = bytearray()
+    while len(data) < length:
+        chunk = conn.recv(min(65536, length - len(data)))
+        if not chunk:
+            raise ValueError('scenario cut short')
+        data += chunk
+    return Scenario(json.loads(data.decode('utf-8')))
+
+
+def run_control_session(conn):
+    """One scenario: its port and then its events go back on the control
+    connection; the client's end of sending stops it, then the connection is
+    closed, so that the client knows the scenario's port is free again."""
+    lock = threading.Lock()
+
+    def send_line(line):
+        with lock:
+            try:
+                conn.sendall((line + '\n').encode('utf-8', 'backslashreplace'))
+            except OSError:
+                pass                  # the client has gone; its end stops the scenario
+    try:
+        sc = read_control_request(conn)
+        server = Server(sc, sc.port, send_line)
+    except (OSError, ValueError, KeyError, TypeError) as e:
+        send_line('ERROR bad scenario: %s' % e)
+        conn.close()
+        return
+    send_line('PORT %d' % server.port)
+    serving = threading.Thread(target=server.serve, daemon=True)
+    serving.start()
+    try:
+        while conn.recv(4096):
+            pass
+    except OSError:
+        pass
+    server.stopping.set()
+    serving.join()
+    conn.close()
+
+
+def serve_control(port, stopping):
+    lsock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    lsock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    lsock.bind(('127.0.0.1', port))
+    lsock.listen(16)
+    lsock.settimeout(0.2)
+    emit('PORT %d' % lsock.getsockname()[1])
+    while not stopping.is_set():
+        try:
+            conn, _ = lsock.accept()
+        except socket.timeout:
+            continue
+        conn.settimeout(None)
+        threading.Thread(target=run_control_session, args=(conn,), daemon=True).start()
+    lsock.close()
+
+
 def main(argv=None):
     ap = argparse.ArgumentParser(description='TDS test server for Kestrel (127.0.0.1 only).')
-    ap.add_argument('--scenario', required=True, help='scenario JSON file, or - for stdin')
-    ap.add_argument('--port', type=int, default=None, help='port (default: scenario "port" or free)')
+    mode = ap.add_mutually_exclusive_group(required=True)
+    mode.add_argument('--scenario', help='scenario JSON file, or - for stdin')
+    mode.add_argument('--control', action='store_true',
+                      help='serve scenarios that clients send to a control port')
+    ap.add_argument('--port', type=int, default=None,
+                    help='port (default: scenario "port", or free); with --control the control port')
     args = ap.parse_args(argv)
-    try:
-        if args.scenario == '-':
-            data = json.load(sys.stdin)
-        else:
-            with open(args.scenario, encoding='utf-8') as fh:
-                data = json.load(fh)
-        sc = Scenario(data)
-    except (OSError, ValueError, KeyError, TypeError) as e:
-        sys.stderr.write('tds_test_server: bad scenario: %s\n' % e)
-        return 2
     try:
         sys.stdout.reconfigure(encoding='utf-8', errors='backslashreplace')
     except AttributeError:
         pass
-    server = Server(sc, args.port if args.port is not None else sc.port)
+    if args.control:
+        stopping = threading.Event()
+
+        def run():
+            serve_control(args.port or 0, stopping)
+    else:
+        try:
+            if args.scenario == '-':
+                data = json.load(sys.stdin)
+            else:
+                with open(args.scenario, encoding='utf-8') as fh:
+                    data = json.load(fh)
+            sc = Scenario(data)
+        except (OSError, ValueError, KeyError, TypeError) as e:
+            sys.stderr.write('tds_test_server: bad scenario: %s\n' % e)
+            return 2
+        server = Server(sc, args.port if args.port is not None else sc.port)
+        stopping = server.stopping
+        emit('PORT %d' % server.port)
+        run = server.serve
 
     def stop(signum, frame):
-        server.stopping.set()
+        stopping.set()
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
-    emit('PORT %d' % server.port)
-    server.serve()
+    run()
     return 0
 
 

@@ -1,0 +1,45 @@
+#!/bin/sh
+# Writes, with Wine's "reg add", the Quintara settings and values of every shape the registry reader
+# must cope with into the Wine prefix $WINEPREFIX. make-fixtures.sh keeps what Wine saved of them
+# as the test files; scripts/test-windows.sh writes them afresh for the tests that run under Wine.
+# Run it with a wineserver running (wineserver -p), or each "reg add" starts its own.
+set -eu
+# Wine reads the command line in the locale's character set.
+export LC_ALL=C.UTF-8
+
+add() {
+    wine reg add "$@" /f >/dev/null
+}
+
+quintara='HKLM\Software\Norvik\Database'
+add "$quintara" /v GerenciadorBancoDados /t REG_SZ /d SQLServer2000
+add "$quintara" /v Servidor /t REG_SZ /d 'srv-quintara.norvik.local'
+add "$quintara" /v BancoBados /t REG_SZ /d Quintara
+add "$quintara" /v NameUser /t REG_SZ /d suporte
+add "$quintara" /v Password /t REG_SZ /d 'fixture-only'
+add "$quintara" /v UsarSSI /t REG_DWORD /d 1
+
+# 254 characters fit the reader's 255-byte buffer with their terminating zero; 255 do not.
+chars254=$(printf '%0254d' 0 | tr 0 x)
+values='HKLM\Software\Norvik\Kestrel Values'
+add "$values" /v Blanks /t REG_SZ /d '  Quintara Server  '
+add "$values" /v OnlyBlanks /t REG_SZ /d '     '
+add "$values" /v Empty /t REG_SZ /d ''
+add "$values" /v Chars254 /t REG_SZ /d "$chars254"
+add "$values" /v Chars255 /t REG_SZ /d "${chars254}y"
+add "$values" /v Multi /t REG_MULTI_SZ /d 'primeiro\0segundo'
+add "$values" /v Dword1 /t REG_DWORD /d 1
+add "$values" /v DwordHex /t REG_DWORD /d 0x12345678
+add "$values" /v Expand /t REG_EXPAND_SZ /d '%SystemRoot%\system32'
+add "$values" /v Accented /t REG_SZ /d 'São João, café, ação'
+add "$values" /v Euro /t REG_SZ /d '€ 10'
+add "$values" /v Greek /t REG_SZ /d 'Ελλάδα'
+add "$values" /v Escapes /t REG_SZ /d 'C:\Dados\"quintara"'
+add "$values" /v Tab /t REG_SZ /d "$(printf '\tcom tab\t')"
+add "$values" /v Binary /t REG_BINARY /d 48656c6c6f00ff
+add "$values" /v LongBinary /t REG_BINARY /d "$(printf '41%.0s' $(seq 1 60))00"
+add "$values" /v Qword /t REG_QWORD /d 0x4142434445464748
+add "$values" /v 'Descrição' /t REG_SZ /d 'valor com nome acentuado'
+add "$values" /ve /t REG_SZ /d 'Padrão'
+
+add 'HKCU\Software\Norvik\Kestrel' /v Tecnico /t REG_SZ /d 'técnico de suporte'
