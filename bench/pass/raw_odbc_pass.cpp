@@ -1,4 +1,4 @@
-#include "bench/inspection/raw_odbc_pass.h"
+#include "bench/pass/raw_odbc_pass.h"
 
 #include <sql.h>
 #include <sqlext.h>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/main_window_handlers.h"
-#include "bench/inspection/raw_odbc_pass.h"
+#include "bench/pass/raw_odbc_pass.h"
 #include "connection/connection_string.h"
 #include "support/quintara_settings.h"
 #include "support/recording_window_services.h"
