@@ -17,6 +17,7 @@
 #include "settings/wine_registry.h"
 #include "support/recording_window_services.h"
 #include "support/wine.h"
+#include "support/written_registry_values.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ using kestrel::RegistryValue;
 namespace root_key = kestrel::root_key;
 
 constexpr std::u16string_view kHklm = u"HKEY_LOCAL_MACHINE";
-constexpr std::u16string_view kValues = u"Software\\Norvik\\Kestrel Values";
+constexpr std::u16string_view kValues = kWrittenValuesKey;
 constexpr std::uint32_t kKeyRead = KEY_READ;
 
 struct Outcome {
@@ -136,25 +137,6 @@ TEST_F(Advapi32Registry, ReadsAsTheSavedFilesDo) {
         RegistryValue expected;
         bool incorrectFormat = false;
     } cases[] = {
-        {kHklm, kValues, u"Blanks", u"Quintara Server"},
-        {kHklm, kValues, u"OnlyBlanks", u""},
-        {kHklm, kValues, u"Empty", u""},
-        {kHklm, kValues, u"Chars254", std::u16string(254, u'x')},
-        {kHklm, kValues, u"Chars255", u"Error"},
-        {kHklm, kValues, u"Multi", u"primeiro"},
-        {kHklm, kValues, u"Dword1", u"\x01"},
-        {kHklm, kValues, u"DwordHex", u"xV4\x12"},
-        {kHklm, kValues, u"Expand", u"%SystemRoot%\\system32"},
-        {kHklm, kValues, u"Accented", u"São João, café, ação"},
-        {kHklm, kValues, u"Euro", u"€ 10"},
-        {kHklm, kValues, u"Greek", u"????da"},
-        {kHklm, kValues, u"Escapes", u"C:\\Dados\\\"quintara\""},
-        {kHklm, kValues, u"Tab", u"\tcom tab\t"},
-        {kHklm, kValues, u"Binary", u"Hello"},
-        {kHklm, kValues, u"LongBinary", std::u16string(60, u'A')},
-        {kHklm, kValues, u"Qword", u"HGFEDCBA"},
-        {kHklm, kValues, u"Descrição", u"valor com nome acentuado"},
-        {kHklm, kValues, u"", u"Padrão"},
         {kHklm, kValues, u"DESCRIÇÃO", u"valor com nome acentuado"},
         {kHklm, u"SOFTWARE\\norvik\\KESTREL VALUES", u"bLANKS", u"Quintara Server"},
         {kHklm, u"Software\\Norvik\\Kestrel Values\\", u"Blanks", u"Quintara Server"},
@@ -173,6 +155,15 @@ TEST_F(Advapi32Registry, ReadsAsTheSavedFilesDo) {
         {u" HKEY_LOCAL_MACHINE", kValues, u"Blanks", std::nullopt, true},
         {u"", kValues, u"Blanks", std::nullopt, true},
     };
+    for (const WrittenRegistryValue& written : kWrittenRegistryValues) {
+        SCOPED_TRACE(std::string(written.name.begin(), written.name.end()));
+        const Outcome real = Read(advapi32, kHklm, kValues, written.name);
+        EXPECT_EQ(real.value, written.expected);
+        EXPECT_TRUE(real.messages.empty());
+        const Outcome saved = Read(*file, kHklm, kValues, written.name);
+        EXPECT_EQ(saved.value, real.value);
+        EXPECT_EQ(saved.messages, real.messages);
+    }
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.root.begin(), c.root.end()) + " " +
                      std::string(c.subkey.begin(), c.subkey.end()) + " " +
