@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/failure.h"
+#include "base/failure.h"
 #include "connection/connection_string.h"
 #include "connection/connection_string_driver.h"
 #include "connection/database_access.h"

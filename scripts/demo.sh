@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$1
 shift
-[ $# -gt 0 ] || set -- "$build/src/app/kestrel"
+[ $# -gt 0 ] || set -- "$build/src/app/qt/kestrel"
 
 work=$(mktemp -d)
 server=""

@@ -8,6 +8,6 @@ cmake -S "$root" -B "$root/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DKESTREL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$root/build-release" --target kestrel
 if grep -qi '^\[Software\\\\Norvik\\\\Database\]' "${WINEPREFIX:-$HOME/.wine}/system.reg" 2>/dev/null; then
-    exec "$root/build-release/src/app/kestrel"
+    exec "$root/build-release/src/app/qt/kestrel"
 fi
 exec "$root/scripts/demo.sh" "$root/build-release"

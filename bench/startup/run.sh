@@ -20,7 +20,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$results"' EXIT
 for ((i = 0; i < runs; i++)); do
     "$probe" "$build/bench/minimal_window" >>"$results/floor" 2>/dev/null
     "$probe" "$build/bench/minimal_window" --text >>"$results/text" 2>/dev/null
-    "$probe" "$build/src/app/kestrel" >>"$results/kestrel" 2>/dev/null
+    "$probe" "$build/src/app/qt/kestrel" >>"$results/kestrel" 2>/dev/null
 done
 
 median() { sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/failure.h"
+#include "base/failure.h"
+#include "base/text.h"
 #include "connection/manager_types.h"
 #include "connection/stored_connection_string.h"
 #include "inspection/inspection_pass.h"
@@ -13,11 +14,6 @@ namespace {
 // What the classic run-time reported when a cancelled dialog left no connection to read.
 Failure ObjectNotSet() {
     return {91, u"A variável de objeto não foi definida: nenhuma conexão foi escolhida."};
-}
-
-std::u16string Decimal(std::int32_t number) {
-    const std::string digits = std::to_string(number);
-    return std::u16string(digits.begin(), digits.end());
 }
 
 }  // namespace
@@ -43,7 +39,7 @@ void MainWindowHandlers::cmdQuintara_Click() {
         }
         StartInspection();
     } catch (const Failure& failure) {
-        m_services.ShowMessage(failure.description + u" - n. " + Decimal(failure.number),
+        m_services.ShowMessage(failure.description + u" - n. " + DecimalText(failure.number),
                                MessageIcon::None);
     }
 }

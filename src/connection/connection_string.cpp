@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "app/failure.h"
+#include "base/failure.h"
 #include "connection/connection_string_data_source.h"
 #include "connection/connection_string_driver.h"
 #include "connection/connection_string_reader.h"
-#include "connection/connection_string_text.h"
+#include "base/text.h"
 #include "connection/connection_string_writer.h"
 #include "connection/database_access.h"
 

@@ -1,6 +1,6 @@
 #include "connection/connection_string_driver.h"
 
-#include "connection/connection_string_text.h"
+#include "base/text.h"
 
 namespace kestrel {
 

@@ -1,7 +1,7 @@
 #include "connection/connection_string_reader.h"
 
-#include "app/failure.h"
-#include "connection/connection_string_text.h"
+#include "base/failure.h"
+#include "base/text.h"
 #include "connection/database_access.h"
 
 namespace kestrel {

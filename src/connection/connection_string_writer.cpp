@@ -1,6 +1,6 @@
 #include "connection/connection_string_writer.h"
 
-#include "app/failure.h"
+#include "base/failure.h"
 #include "connection/database_access.h"
 
 namespace kestrel {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/failure.h"
+#include "base/failure.h"
 #include "connection/connection_string.h"
 #include "connection/connection_string_driver.h"
-#include "connection/connection_string_text.h"
+#include "base/text.h"
 #include "connection/odbc_drivers.h"
 #include "connection/odbc_failure.h"
 #include "connection/odbc_handle.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/maker_contact.h"
+#include "base/maker_contact.h"
 
 namespace kestrel {
 namespace {

@@ -1,6 +1,6 @@
 #include "connection/odbc_failure.h"
 
-#include "connection/connection_string_text.h"
+#include "base/text.h"
 #include "connection/database_access.h"
 
 namespace kestrel {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/failure.h"
+#include "base/failure.h"
 #include "connection/odbc_diagnostics.h"
 
 namespace kestrel {

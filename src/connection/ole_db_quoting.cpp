@@ -1,6 +1,6 @@
 #include "connection/ole_db_quoting.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace kestrel {
 

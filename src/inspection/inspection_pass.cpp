@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "app/failure.h"
-#include "app/text.h"
+#include "base/failure.h"
+#include "base/text.h"
 #include "inspection/version_label.h"
 
 namespace kestrel {
@@ -24,7 +24,7 @@ public:
 
     // A Null value (some servers report no size or path) is written as an empty box.
     void Write(TextBox box, const std::optional<std::u16string>& value, bool trim) {
-        const std::u16string text = value ? (trim ? TrimBlanks(*value) : *value) : u"";
+        const std::u16string text = value ? (trim ? std::u16string(TrimBlanks(*value)) : *value) : u"";
         m_services.SetText(box, text);
         m_written = std::max(m_written, Position(box) + 1);
     }

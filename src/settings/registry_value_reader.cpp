@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "base/text.h"
 #include "settings/ansi_code_page.h"
 
 namespace kestrel {
@@ -39,15 +40,6 @@ private:
     RegistryApi& m_registry;
     OpenKeyHandle m_key;
 };
-
-// Blanks are the space character only; tabs and other white space stay.
-std::u16string_view TrimBlanks(std::u16string_view text) {
-    const auto first = text.find_first_not_of(u' ');
-    if (first == std::u16string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(u' ') - first + 1);
-}
 
 std::u16string_view UpToFirstZero(std::u16string_view text) {
     return text.substr(0, text.find(u'\0'));

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/failure.h"
+#include "base/failure.h"
 #include "connection/connection_string_driver.h"
 #include "connection/connection_string_reader.h"
 #include "connection/database_access.h"

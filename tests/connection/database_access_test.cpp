@@ -7,7 +7,7 @@
 #include <chrono>
 #include <string>
 
-#include "app/failure.h"
+#include "base/failure.h"
 #include "support/tds_test_server.h"
 #include "support/utf16.h"
 

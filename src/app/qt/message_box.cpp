@@ -1,4 +1,4 @@
-#include "app/message_box.h"
+#include "app/qt/message_box.h"
 
 void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -1,4 +1,4 @@
-#include "app/data_link_dialog.h"
+#include "app/qt/data_link_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,8 +12,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/message_box.h"
-#include "app/qstring_conversion.h"
+#include "app/qt/message_box.h"
+#include "app/qt/qstring_conversion.h"
 #include "connection/connection_check.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/handler_wiring.h"
+#include "app/qt/handler_wiring.h"
 
 void ConnectHandlers(FrmPrincipal& window, kestrel::MainWindowHandlers& handlers) {
     QObject::connect(window.cmdQuintara, &QPushButton::clicked, &window,

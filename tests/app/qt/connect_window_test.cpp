@@ -9,12 +9,12 @@
 #include <QtTest>
 #include <functional>
 
-#include "app/data_link_dialog.h"
-#include "app/frm_principal.h"
-#include "app/handler_wiring.h"
+#include "app/qt/data_link_dialog.h"
+#include "app/qt/frm_principal.h"
+#include "app/qt/handler_wiring.h"
 #include "app/main_window_handlers.h"
-#include "app/qt_connection_prompt.h"
-#include "app/qt_window_services.h"
+#include "app/qt/qt_connection_prompt.h"
+#include "app/qt/qt_window_services.h"
 #include "support/temp_wine_prefix.h"
 #include "settings/wine_registry.h"
 #include "support/scenario.h"

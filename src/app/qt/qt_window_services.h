@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/frm_principal.h"
+#include "app/qt/frm_principal.h"
 #include "app/window_services.h"
 
 // The window services over the real Qt window.

@@ -1,10 +1,10 @@
-#include "app/qt_window_services.h"
+#include "app/qt/qt_window_services.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 
-#include "app/message_box.h"
-#include "app/qstring_conversion.h"
+#include "app/qt/message_box.h"
+#include "app/qt/qstring_conversion.h"
 
 using kestrel::MessageIcon;
 using kestrel::MousePointer;

@@ -4,10 +4,10 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "app/frm_principal.h"
-#include "app/handler_wiring.h"
+#include "app/qt/frm_principal.h"
+#include "app/qt/handler_wiring.h"
 #include "app/main_window_handlers.h"
-#include "app/qt_window_services.h"
+#include "app/qt/qt_window_services.h"
 #include "support/fake_registry.h"
 #include "support/scripted_prompt.h"
 

@@ -1,11 +1,11 @@
-#include "app/frm_principal.h"
+#include "app/qt/frm_principal.h"
 
 #include <QFont>
 #include <QFontMetrics>
 
-#include "app/maker_contact.h"
-#include "app/qstring_conversion.h"
-#include "app/twips.h"
+#include "base/maker_contact.h"
+#include "app/qt/qstring_conversion.h"
+#include "app/qt/twips.h"
 
 using kestrel::TextBox;
 

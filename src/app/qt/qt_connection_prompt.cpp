@@ -1,6 +1,6 @@
-#include "app/qt_connection_prompt.h"
+#include "app/qt/qt_connection_prompt.h"
 
-#include "app/data_link_dialog.h"
+#include "app/qt/data_link_dialog.h"
 
 std::optional<std::u16string> QtConnectionPrompt::PromptNew() {
     DataLinkDialog dialog(m_owner, m_timeouts);

@@ -2,11 +2,11 @@
 #include <QIcon>
 #include <QScreen>
 
-#include "app/frm_principal.h"
-#include "app/handler_wiring.h"
+#include "app/qt/frm_principal.h"
+#include "app/qt/handler_wiring.h"
 #include "app/main_window_handlers.h"
-#include "app/qt_connection_prompt.h"
-#include "app/qt_window_services.h"
+#include "app/qt/qt_connection_prompt.h"
+#include "app/qt/qt_window_services.h"
 #include "settings/platform_registry.h"
 
 int main(int argc, char* argv[]) {
