@@ -33,4 +33,10 @@ bool SameRegistryName(std::u16string_view left, std::u16string_view right) {
                               [](char16_t a, char16_t b) { return UpperCase(a) == UpperCase(b); });
 }
 
+std::u16string FoldedRegistryName(std::u16string_view name) {
+    std::u16string folded(name);
+    std::ranges::transform(folded, folded.begin(), UpperCase);
+    return folded;
+}
+
 }  // namespace kestrel

@@ -2,29 +2,16 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <optional>
-#include <sstream>
+#include <vector>
 
 #include "settings/registry_name.h"
 #include "settings/windows_1252.h"
-#include "settings/wine_registry_file.h"
 
 namespace kestrel {
 namespace {
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) {
-        return std::nullopt;
-    }
-    return std::move(text).str();
-}
+// A fresh prefix's system.reg is about 2 MB: no real one comes near this.
+constexpr std::uint64_t kLargestRegistryFile = std::uint64_t{256} << 20;
 
 bool IsTextType(std::uint32_t type) {
     return type == registry_type::kString || type == registry_type::kExpandString ||
@@ -44,29 +31,61 @@ std::string AnsiData(const StoredValue& value) {
     return EncodeWindows1252(text);
 }
 
+// One text per key, equal for two paths exactly when they name the same key.
+std::u16string FoldedPath(const std::vector<std::u16string>& keyNames) {
+    std::u16string path;
+    for (const std::u16string& name : keyNames) {
+        path += FoldedRegistryName(name);
+        path += u'\\';
+    }
+    return path;
+}
+
 }  // namespace
 
 RegistryStatus WineRegistry::OpenKey(RootKeyHandle root, const std::string& subkey,
                                      std::uint32_t /*options*/, std::uint32_t /*accessMask*/,
                                      OpenKeyHandle& opened) {
-    const auto keyNames = SplitKeyNames(DecodeWindows1252(subkey));
+    auto keyNames = SplitKeyNames(DecodeWindows1252(subkey));
     if (!keyNames) {
         return registry_status::kBadPathname;
     }
     if (m_prefix.empty() || (root != root_key::kLocalMachine && root != root_key::kCurrentUser)) {
         return registry_status::kFileNotFound;
     }
-    const auto fileText =
-        ReadWholeFile(m_prefix / (root == root_key::kLocalMachine ? "system.reg" : "user.reg"));
-    if (!fileText) {
+    auto file =
+        RegularFile::Open(m_prefix / (root == root_key::kLocalMachine ? "system.reg" : "user.reg"),
+                          kLargestRegistryFile);
+    if (!file) {
+        m_files.erase(root);
         return registry_status::kFileNotFound;
     }
-    auto values = FindWineRegistryKey(*fileText, *keyNames);
-    if (!values) {
+    RegistryFileLines lines([&file](std::span<char> buffer) { return file->Read(buffer); });
+    const auto header = ReadWineRegistryHeader(lines);
+    if (!header) {
+        m_files.erase(root);
+        return registry_status::kFileNotFound;
+    }
+
+    auto files = m_files.find(root);
+    if (files == m_files.end() || files->second.identity != file->Identity()) {
+        files = m_files.insert_or_assign(root, LookedUpKeys{file->Identity(), {}}).first;
+    }
+    auto& keys = files->second.keys;
+    const std::u16string path = FoldedPath(*keyNames);
+    auto key = keys.find(path);
+    if (key == keys.end()) {
+        auto values = FindWineRegistryKey(lines, *keyNames);
+        key = keys.emplace(path, values
+                                     ? std::make_shared<const RegistryKeyValues>(std::move(*values))
+                                     : nullptr)
+                  .first;
+    }
+    if (!key->second) {
         return registry_status::kFileNotFound;
     }
     opened = m_nextHandle++;
-    m_openKeys.emplace(opened, std::move(*values));
+    m_openKeys.emplace(opened, key->second);
     return registry_status::kSuccess;
 }
 
@@ -77,15 +96,13 @@ RegistryStatus WineRegistry::QueryValue(OpenKeyHandle key, const std::string& va
     if (openKey == m_openKeys.end()) {
         return registry_status::kInvalidHandle;
     }
-    const std::u16string name = DecodeWindows1252(valueName);
-    const auto value = std::ranges::find_if(openKey->second, [&](const StoredValue& stored) {
-        return SameRegistryName(stored.name, name);
-    });
-    if (value == openKey->second.end()) {
+    const RegistryKeyValues& values = *openKey->second;
+    const auto value = values.find(FoldedRegistryName(DecodeWindows1252(valueName)));
+    if (value == values.end()) {
         return registry_status::kFileNotFound;
     }
-    const std::string data = AnsiData(*value);
-    type = value->type;
+    const std::string data = AnsiData(value->second);
+    type = value->second.type;
     dataSize = static_cast<std::uint32_t>(data.size());
     if (data.size() > buffer.size()) {
         return registry_status::kMoreData;

@@ -2,18 +2,21 @@
 
 #include <filesystem>
 #include <map>
-#include <vector>
+#include <memory>
+#include <string>
 
 #include "settings/registry_api.h"
-#include "settings/wine_registry_syntax.h"
+#include "settings/regular_file.h"
+#include "settings/wine_registry_file.h"
 
 namespace kestrel {
 
 // The registry of a Wine prefix, read from the files that Wine keeps it in, so that a Quintara
 // installed under Wine is found as on Windows: HKEY_LOCAL_MACHINE in system.reg, HKEY_CURRENT_USER
-// in user.reg; the other roots hold nothing, and neither does a missing or unreadable file. Each
-// OpenKey reads its file afresh, so an edit of the registry shows at the next read. Text data come
-// back in Windows-1252.
+// in user.reg; the other roots hold nothing, and neither does a missing file, one that is no
+// regular file, or one too large for any real prefix. A key is looked up once for as long as its
+// file stays the same (size, times, file number), so that the reads of one click cost one pass over
+// the file and an edit shows at the next read. Text data come back in Windows-1252.
 class WineRegistry : public RegistryApi {
 public:
     explicit WineRegistry(std::filesystem::path prefix) : m_prefix(std::move(prefix)) {}
@@ -25,9 +28,16 @@ public:
     RegistryStatus CloseKey(OpenKeyHandle key) override;
 
 private:
+    // The keys looked up so far in one version of a registry file, by their folded path; null for a
+    // key the file does not hold.
+    struct LookedUpKeys {
+        FileIdentity identity;
+        std::map<std::u16string, std::shared_ptr<const RegistryKeyValues>> keys;
+    };
+
     std::filesystem::path m_prefix;
-    // The values of each open key, as its file held them when it was opened.
-    std::map<OpenKeyHandle, std::vector<StoredValue>> m_openKeys;
+    std::map<RootKeyHandle, LookedUpKeys> m_files;
+    std::map<OpenKeyHandle, std::shared_ptr<const RegistryKeyValues>> m_openKeys;
     OpenKeyHandle m_nextHandle = 1;
 };
 

@@ -14,30 +14,32 @@ bool StartsWithPath(std::span<const std::u16string> path, std::span<const std::u
            std::ranges::equal(path.first(prefix.size()), prefix, SameRegistryName);
 }
 
-// Later lines win, as when Wine loads the file.
-void Keep(std::vector<StoredValue>& values, StoredValue value) {
-    const auto same = std::ranges::find_if(
-        values, [&](const StoredValue& kept) { return SameRegistryName(kept.name, value.name); });
-    if (same == values.end()) {
-        values.push_back(std::move(value));
-    } else {
-        *same = std::move(value);
-    }
-}
-
 }  // namespace
 
-std::optional<std::vector<StoredValue>> FindWineRegistryKey(
-    std::string_view fileText, std::span<const std::u16string> keyPath) {
-    RegistryFileLines lines(fileText);
+std::optional<WineRegistryHeader> ReadWineRegistryHeader(RegistryFileLines& lines) {
     if (lines.Next() != kHeader) {
         return std::nullopt;
     }
+    WineRegistryHeader header;
+    // Wine reads options of the whole file, the architecture among them, before the first key.
+    while (const auto line = lines.Next()) {
+        const std::string_view text = SkipLeadingSpaces(*line);
+        if (text.starts_with('[')) {
+            lines.PutBack();
+            break;
+        }
+        header.win32 = header.win32 || text == "#arch=win32";
+    }
+    return header;
+}
+
+std::optional<RegistryKeyValues> FindWineRegistryKey(RegistryFileLines& lines,
+                                                     std::span<const std::u16string> keyPath) {
     // Wine writes a key only when it has values or no subkeys; the others exist as parents. The
     // file's root always exists.
     bool keyExists = keyPath.empty();
     bool inKey = false;
-    std::vector<StoredValue> values;
+    RegistryKeyValues values;
     while (const auto line = lines.Next()) {
         const std::string_view text = SkipLeadingSpaces(*line);
         if (text.starts_with('[')) {
@@ -46,7 +48,8 @@ std::optional<std::vector<StoredValue>> FindWineRegistryKey(
             keyExists = keyExists || (path && StartsWithPath(*path, keyPath));
         } else if (inKey && (text.starts_with('"') || text.starts_with('@'))) {
             if (auto value = ParseValueLine(text, lines)) {
-                Keep(values, std::move(*value));
+                // Later lines win, as when Wine loads the file.
+                values.insert_or_assign(FoldedRegistryName(value->name), std::move(*value));
             }
         }
     }

@@ -1,11 +1,15 @@
 #include "settings/wine_registry_syntax.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "settings/registry_api.h"
 
 namespace kestrel {
 namespace {
+
+// Large enough that reading costs few calls, small enough that it costs little memory.
+constexpr std::size_t kReadChunk = 64 * 1024;
 
 struct TypedData {
     std::uint32_t type = 0;
@@ -233,10 +237,42 @@ std::string_view SkipLeadingSpaces(std::string_view line) {
     return first == std::string_view::npos ? std::string_view() : line.substr(first);
 }
 
+void RegistryFileLines::ReadWholeLine() {
+    if (!m_read) {
+        return;
+    }
+    std::size_t searched = 0;
+    while (m_rest.find('\n', searched) == std::string_view::npos) {
+        searched = m_rest.size();
+        // The lines already given go: what is left moves to the start, or to a larger buffer.
+        const std::size_t kept = m_rest.size();
+        if (m_capacity - kept < kReadChunk) {
+            const std::size_t capacity = std::max(2 * m_capacity, kept + kReadChunk);
+            auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+            std::copy_n(m_rest.data(), kept, larger.get());
+            m_buffer = std::move(larger);
+            m_capacity = capacity;
+        } else if (kept > 0 && m_rest.data() != m_buffer.get()) {
+            std::memmove(m_buffer.get(), m_rest.data(), kept);
+        }
+        const std::size_t got = m_read(std::span<char>(m_buffer.get() + kept, m_capacity - kept));
+        m_rest = std::string_view(m_buffer.get(), kept + got);
+        if (got == 0) {
+            m_read = nullptr;
+            return;
+        }
+    }
+}
+
 std::optional<std::string_view> RegistryFileLines::Next() {
+    if (m_putBack) {
+        m_putBack = false;
+        return m_last;
+    }
     if (m_done) {
         return std::nullopt;
     }
+    ReadWholeLine();
     const auto end = m_rest.find('\n');
     std::string_view line = m_rest.substr(0, end);
     if (end == std::string_view::npos) {
@@ -248,6 +284,7 @@ std::optional<std::string_view> RegistryFileLines::Next() {
     if (line.ends_with('\r')) {
         line.remove_suffix(1);
     }
+    m_last = line;
     return line;
 }
 

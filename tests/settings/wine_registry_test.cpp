@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <functional>
 #include <string>
 
 #include "settings/registry_value_reader.h"
@@ -96,22 +101,68 @@ TEST(WineRegistry, GivesDataAsTheAnsiEntryPointsDo) {
     EXPECT_EQ(registry.CloseKey(key), status::kInvalidHandle);
 }
 
+// The file is looked up once while it stays the same file; any edit shows at the next read, one
+// that keeps its size and a new file put in its place, as Wine saves it, included.
 TEST(WineRegistry, AnEditShowsAtTheNextRead) {
     const TempWinePrefix prefix;
     const std::string original = FixtureFileText("system.reg");
-    std::string edited = original;
-    const std::string server = "srv-quintara.norvik.local";
-    edited.replace(edited.find(server), server.size(), "outro-servidor");
+    const auto withServer = [&original](const std::string& server) {
+        const std::string stored = "srv-quintara.norvik.local";
+        return std::string(original).replace(original.find(stored), stored.size(), server);
+    };
     kestrel::WineRegistry registry(prefix.path());
     const std::u16string_view key = u"Software\\Norvik\\Database";
 
     EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"Error");
     prefix.WriteFile("system.reg", original);
     EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"srv-quintara.norvik.local");
-    prefix.WriteFile("system.reg", edited);
+    prefix.WriteFile("system.reg", withServer("outro-servidor"));
     EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"outro-servidor");
+    prefix.WriteFile("system.reg", withServer("srv-quintara.norvik.outro"));
+    EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"srv-quintara.norvik.outro");
+    prefix.WriteFile("system.reg.new", withServer("srv-quintara.norvik.terco"));
+    std::filesystem::rename(prefix.path() / "system.reg.new", prefix.path() / "system.reg");
+    EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"srv-quintara.norvik.terco");
     std::filesystem::remove(prefix.path() / "system.reg");
     EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"Error");
 }
+
+#ifndef _WIN32
+// Anything but a regular file of a sane size reads as a missing file: at once, without waiting for
+// a writer or reading without end.
+TEST(WineRegistry, ReadsOnlyARegularFileOfASaneSize) {
+    const struct {
+        const char* what;
+        std::function<void(const std::filesystem::path&)> make;
+        std::u16string_view expected;
+    } cases[] = {
+        {"a link to a registry file",
+         [](const auto& path) {
+             std::filesystem::create_symlink(FixturePrefix() / "system.reg", path);
+         },
+         u"srv-quintara.norvik.local"},
+        {"a link to /dev/zero",
+         [](const auto& path) { std::filesystem::create_symlink("/dev/zero", path); }, u"Error"},
+        {"a named pipe", [](const auto& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
+         u"Error"},
+        {"a directory", [](const auto& path) { std::filesystem::create_directory(path); },
+         u"Error"},
+        {"a registry file grown past 256 MB",
+         [](const auto& path) {
+             std::filesystem::copy_file(FixturePrefix() / "system.reg", path);
+             std::filesystem::resize_file(path, (std::uintmax_t{256} << 20) + 1);
+         },
+         u"Error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempWinePrefix prefix;
+        c.make(prefix.path() / "system.reg");
+        kestrel::WineRegistry registry(prefix.path());
+
+        EXPECT_EQ(Read(registry, kHklm, u"Software\\Norvik\\Database", u"Servidor"), c.expected);
+    }
+}
+#endif
 
 }  // namespace
