@@ -30,6 +30,15 @@ inline constexpr RootKeyHandle kCurrentConfig = 0x80000005;
 inline constexpr RootKeyHandle kDynData = 0x80000006;
 }  // namespace root_key
 
+// Access rights asked for when a key is opened.
+namespace registry_access {
+inline constexpr std::uint32_t kRead = 0x20019;
+// On 64-bit Windows the registry holds a view for 64-bit programs and one for 32-bit programs;
+// these choose one of them, whichever the program is.
+inline constexpr std::uint32_t kWow64_64Key = 0x0100;
+inline constexpr std::uint32_t kWow64_32Key = 0x0200;
+}  // namespace registry_access
+
 // A key opened below a root; pointer-sized, as Windows hands them out.
 using OpenKeyHandle = std::uintptr_t;
 

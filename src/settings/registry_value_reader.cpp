@@ -24,7 +24,6 @@ constexpr std::array<RootKeyName, 7> kRootKeys = {{
     {u"HKEY_DYN_DATA", root_key::kDynData},
 }};
 
-constexpr std::uint32_t kKeyRead = 0x20019;
 constexpr std::size_t kValueBufferSize = 255;
 constexpr std::u16string_view kReadFailed = u"Error";
 
@@ -78,9 +77,15 @@ RegistryValue ReadRegistryValue(RegistryApi& registry, WindowServices& services,
         return std::nullopt;
     }
 
+    const std::string ansiSubkey = ToAnsiCodePage(subkey);
     OpenKeyHandle key = 0;
-    if (registry.OpenKey(rootKey, ToAnsiCodePage(subkey), 0, kKeyRead, key) !=
-        registry_status::kSuccess) {
+    RegistryStatus status = registry.OpenKey(
+        rootKey, ansiSubkey, 0, registry_access::kRead | registry_access::kWow64_32Key, key);
+    if (status == registry_status::kFileNotFound) {
+        status = registry.OpenKey(rootKey, ansiSubkey, 0,
+                                  registry_access::kRead | registry_access::kWow64_64Key, key);
+    }
+    if (status != registry_status::kSuccess) {
         return std::u16string(kReadFailed);
     }
     const OpenedKey opened(registry, key);

@@ -29,8 +29,10 @@ SplitKeyPath SplitRootKey(WindowServices& services, std::u16string_view keyPath)
 
 // The text of a registry value up to its first zero character, without leading and trailing
 // blanks, whatever the value's registry type. Opens `subkey` directly below the root that
-// `rootName` names; whatever follows a "\" in `rootName` is ignored. Data that need more than 255
-// bytes with their terminating zero read as "Error". Never leaves a key open.
+// `rootName` names; whatever follows a "\" in `rootName` is ignored. The key is looked for in the
+// 32-bit view of the registry first, where a 32-bit Quintara writes it on 64-bit Windows, then in
+// the 64-bit view. Data that need more than 255 bytes with their terminating zero read as "Error".
+// Never leaves a key open.
 RegistryValue ReadRegistryValue(RegistryApi& registry, WindowServices& services,
                                 std::u16string_view rootName, std::u16string_view subkey,
                                 std::u16string_view valueName);

@@ -31,6 +31,16 @@ std::string AnsiData(const StoredValue& value) {
     return EncodeWindows1252(text);
 }
 
+// Where a 64-bit prefix keeps what a 32-bit program writes below HKEY_LOCAL_MACHINE\Software.
+void MoveToThirtyTwoBitView(std::vector<std::u16string>& keyNames) {
+    constexpr std::u16string_view kRedirected = u"Software";
+    constexpr std::u16string_view kThirtyTwoBitNode = u"Wow6432Node";
+    if (!keyNames.empty() && SameRegistryName(keyNames[0], kRedirected) &&
+        (keyNames.size() == 1 || !SameRegistryName(keyNames[1], kThirtyTwoBitNode))) {
+        keyNames.emplace(keyNames.begin() + 1, kThirtyTwoBitNode);
+    }
+}
+
 // One text per key, equal for two paths exactly when they name the same key.
 std::u16string FoldedPath(const std::vector<std::u16string>& keyNames) {
     std::u16string path;
@@ -44,7 +54,7 @@ std::u16string FoldedPath(const std::vector<std::u16string>& keyNames) {
 }  // namespace
 
 RegistryStatus WineRegistry::OpenKey(RootKeyHandle root, const std::string& subkey,
-                                     std::uint32_t /*options*/, std::uint32_t /*accessMask*/,
+                                     std::uint32_t /*options*/, std::uint32_t accessMask,
                                      OpenKeyHandle& opened) {
     auto keyNames = SplitKeyNames(DecodeWindows1252(subkey));
     if (!keyNames) {
@@ -65,6 +75,10 @@ RegistryStatus WineRegistry::OpenKey(RootKeyHandle root, const std::string& subk
     if (!header) {
         m_files.erase(root);
         return registry_status::kFileNotFound;
+    }
+    if (root == root_key::kLocalMachine && !header->win32 &&
+        (accessMask & registry_access::kWow64_32Key) != 0) {
+        MoveToThirtyTwoBitView(*keyNames);
     }
 
     auto files = m_files.find(root);

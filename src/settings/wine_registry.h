@@ -14,9 +14,11 @@ namespace kestrel {
 // The registry of a Wine prefix, read from the files that Wine keeps it in, so that a Quintara
 // installed under Wine is found as on Windows: HKEY_LOCAL_MACHINE in system.reg, HKEY_CURRENT_USER
 // in user.reg; the other roots hold nothing, and neither does a missing file, one that is no
-// regular file, or one too large for any real prefix. A key is looked up once for as long as its
-// file stays the same (size, times, file number), so that the reads of one click cost one pass over
-// the file and an edit shows at the next read. Text data come back in Windows-1252.
+// regular file, or one too large for any real prefix. In a 64-bit prefix, a key opened in the
+// 32-bit view below HKEY_LOCAL_MACHINE\Software is read from Software\Wow6432Node, as Wine itself
+// keeps it. A key is looked up once for as long as its file stays the same (size, times, file
+// number), so that the reads of one click cost one pass over the file and an edit shows at the next
+// read. Text data come back in Windows-1252.
 class WineRegistry : public RegistryApi {
 public:
     explicit WineRegistry(std::filesystem::path prefix) : m_prefix(std::move(prefix)) {}

@@ -65,10 +65,11 @@ bool RunReg(std::wstring_view arguments) {
     return exitCode == 0;
 }
 
-void Store(const Setting& setting) {
+// Writes in the registry view given (/reg:32 or /reg:64).
+void Store(const Setting& setting, std::wstring_view view) {
     const std::wstring arguments = L"add " + std::wstring(kQuintaraKey) + L" /v " + setting.name +
                                    L" /t " + setting.type + L" /d \"" + Wide(setting.data) +
-                                   L"\" /f";
+                                   L"\" /f " + std::wstring(view);
     ASSERT_TRUE(RunReg(arguments)) << "reg add of " << setting.name;
 }
 
@@ -79,13 +80,22 @@ protected:
             GTEST_SKIP() << "writes Quintara's settings into HKEY_LOCAL_MACHINE: runs only in the "
                             "Wine prefix that scripts/test-windows.sh makes for the run";
         }
-        // Each test starts without the key; a missing one is no failure.
-        RunReg(L"delete " + std::wstring(kQuintaraKey) + L" /f");
+        DeleteSettings();
     }
 
-    // Quintara's settings as the product writes them, for `server`, then `changes` over them.
+    // Each test and each case starts without the key in either view; a missing one is no failure.
+    static void DeleteSettings() {
+        for (const wchar_t* view : {L" /reg:32", L" /reg:64"}) {
+            RunReg(L"delete " + std::wstring(kQuintaraKey) + L" /f" + view);
+        }
+    }
+
+    // Quintara's settings as the product writes them, for `server`, then `changes` over them; in
+    // the 32-bit view, as the 32-bit Quintara writes them on 64-bit Windows.
     void StoreSettings(const TdsTestServer& server, const Scenario& scenario,
-                       const std::vector<Setting>& changes, const std::string& blanks = "") {
+                       const std::vector<Setting>& changes, const std::string& blanks = "",
+                       std::wstring_view view = L"/reg:32") {
+        DeleteSettings();
         const std::string address = "127.0.0.1," + std::to_string(server.port());
         for (const Setting& setting :
              {Setting{L"GerenciadorBancoDados", L"REG_SZ", blanks + "SQLServer2000" + blanks},
@@ -94,10 +104,10 @@ protected:
               Setting{L"NameUser", L"REG_SZ", blanks + scenario.user + blanks},
               Setting{L"Password", L"REG_SZ", blanks + scenario.password + blanks},
               Setting{L"UsarSSI", L"REG_DWORD", "1"}}) {
-            Store(setting);
+            Store(setting, view);
         }
         for (const Setting& change : changes) {
-            Store(change);
+            Store(change, view);
         }
     }
 
@@ -119,8 +129,10 @@ TEST_F(QuintaraUnderWine, ConnectsWithTheStoredSettingsAndFillsTheBoxes) {
         std::vector<Setting> changes;
         std::string blanks = "";
         std::string password = Scenario{}.password;
+        std::wstring_view view = L"/reg:32";
     } cases[] = {
         {"as Quintara writes them", {}},
+        {"in the 64-bit view", {}, "", Scenario{}.password, L"/reg:64"},
         {"blanks around every text", {}, "  "},
         {"UsarSSI as the text 0", {{L"UsarSSI", L"REG_SZ", "0"}}},
         {"MSDE", {{L"GerenciadorBancoDados", L"REG_SZ", "MSDE"}}},
@@ -131,7 +143,7 @@ TEST_F(QuintaraUnderWine, ConnectsWithTheStoredSettingsAndFillsTheBoxes) {
         Scenario scenario;
         scenario.password = c.password;
         const TdsTestServer server(scenario.Json());
-        StoreSettings(server, scenario, c.changes, c.blanks);
+        StoreSettings(server, scenario, c.changes, c.blanks, c.view);
         services = {};
 
         handlers.cmdQuintara_Click();

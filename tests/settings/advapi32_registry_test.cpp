@@ -179,6 +179,18 @@ TEST_F(Advapi32Registry, ReadsAsTheSavedFilesDo) {
     }
 }
 
+// Keys that reg add wrote with /reg:32, /reg:64 or both in this 64-bit prefix: both backends take
+// the 32-bit view first, and the 64-bit one when the key is not there.
+TEST_F(Advapi32Registry, TakesThe32BitViewFirstAsTheSavedFilesDo) {
+    for (const WrittenViewValue& written : kWrittenViewValues) {
+        SCOPED_TRACE(std::string(written.subkey.begin(), written.subkey.end()) + " " +
+                     std::string(written.name.begin(), written.name.end()));
+        const Outcome real = Read(advapi32, kHklm, written.subkey, written.name);
+        EXPECT_EQ(real.value, written.expected);
+        EXPECT_EQ(Read(*file, kHklm, written.subkey, written.name).value, real.value);
+    }
+}
+
 // Every value of the keys that add-values.sh writes, queried through both backends: the same
 // status, type, size and bytes.
 TEST_F(Advapi32Registry, GivesTheSameDataAsTheSavedFiles) {

@@ -127,6 +127,35 @@ TEST(WineRegistry, AnEditShowsAtTheNextRead) {
     EXPECT_EQ(Read(registry, kHklm, key, u"Servidor"), u"Error");
 }
 
+// In a 64-bit prefix the 32-bit view below HKEY_LOCAL_MACHINE\Software is Software\Wow6432Node;
+// a 32-bit prefix has one view, so there a key of that name is a key like any other.
+TEST(WineRegistry, ReadsThe32BitViewFirstInA64BitPrefixOnly) {
+    kestrel::WineRegistry win64(FixturePrefix());
+    for (const WrittenViewValue& written : kWrittenViewValues) {
+        SCOPED_TRACE(std::string(written.subkey.begin(), written.subkey.end()));
+        EXPECT_EQ(Read(win64, kHklm, written.subkey, written.name), written.expected);
+    }
+
+    const TempWinePrefix prefix;
+    std::string win32File = FixtureFileText("system.reg");
+    win32File.replace(win32File.find("#arch=win64"), 11, "#arch=win32");
+    prefix.WriteFile("system.reg", win32File);
+    kestrel::WineRegistry win32(prefix.path());
+    const struct {
+        std::u16string_view subkey;
+        std::u16string_view expected;
+    } cases[] = {
+        {u"Software\\Norvik\\Kestrel Views\\Both", u"64 bits"},
+        {u"Software\\Norvik\\Kestrel Views\\Only32", u"Error"},
+        {u"Software\\Norvik\\Kestrel Views\\Only64", u"64 bits"},
+        {u"Software\\Wow6432Node\\Norvik\\Kestrel Views\\Only32", u"32 bits"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.subkey.begin(), c.subkey.end()));
+        EXPECT_EQ(Read(win32, kHklm, c.subkey, u"Vista"), c.expected);
+    }
+}
+
 #ifndef _WIN32
 // Anything but a regular file of a sane size reads as a missing file: at once, without waiting for
 // a writer or reading without end.

@@ -33,3 +33,20 @@ inline const WrittenRegistryValue kWrittenRegistryValues[] = {
     {u"Descrição", u"valor com nome acentuado"},
     {u"", u"Padrão"},
 };
+
+// What add-values.sh writes in the 32-bit view, the 64-bit view or both, below
+// HKEY_LOCAL_MACHINE, and what a read gives: a key is read from the 32-bit view when it is there,
+// whether or not it holds the value.
+struct WrittenViewValue {
+    std::u16string_view subkey;
+    std::u16string_view name;
+    std::u16string_view expected;
+};
+
+inline const WrittenViewValue kWrittenViewValues[] = {
+    {u"Software\\Norvik\\Kestrel Views\\Both", u"Vista", u"32 bits"},
+    {u"Software\\Norvik\\Kestrel Views\\Both", u"Somente64", u"Error"},
+    {u"Software\\Norvik\\Kestrel Views\\Only32", u"Vista", u"32 bits"},
+    {u"Software\\Norvik\\Kestrel Views\\Only64", u"Vista", u"64 bits"},
+    {u"Software\\Wow6432Node\\Norvik\\Kestrel Views\\Only32", u"Vista", u"32 bits"},
+};

@@ -11,13 +11,22 @@ add() {
     wine reg add "$@" /f >/dev/null
 }
 
+# Quintara is a 32-bit program: on 64-bit Windows its settings land in the 32-bit view.
 quintara='HKLM\Software\Norvik\Database'
-add "$quintara" /v GerenciadorBancoDados /t REG_SZ /d SQLServer2000
-add "$quintara" /v Servidor /t REG_SZ /d 'srv-quintara.norvik.local'
-add "$quintara" /v BancoBados /t REG_SZ /d Quintara
-add "$quintara" /v NameUser /t REG_SZ /d suporte
-add "$quintara" /v Password /t REG_SZ /d 'fixture-only'
-add "$quintara" /v UsarSSI /t REG_DWORD /d 1
+add "$quintara" /v GerenciadorBancoDados /t REG_SZ /d SQLServer2000 /reg:32
+add "$quintara" /v Servidor /t REG_SZ /d 'srv-quintara.norvik.local' /reg:32
+add "$quintara" /v BancoBados /t REG_SZ /d Quintara /reg:32
+add "$quintara" /v NameUser /t REG_SZ /d suporte /reg:32
+add "$quintara" /v Password /t REG_SZ /d 'fixture-only' /reg:32
+add "$quintara" /v UsarSSI /t REG_DWORD /d 1 /reg:32
+
+# Keys in the 32-bit view, the 64-bit view or both, to show which one a read takes.
+views='HKLM\Software\Norvik\Kestrel Views'
+add "$views\Both" /v Vista /t REG_SZ /d '32 bits' /reg:32
+add "$views\Both" /v Vista /t REG_SZ /d '64 bits' /reg:64
+add "$views\Both" /v Somente64 /t REG_SZ /d '64 bits' /reg:64
+add "$views\Only32" /v Vista /t REG_SZ /d '32 bits' /reg:32
+add "$views\Only64" /v Vista /t REG_SZ /d '64 bits' /reg:64
 
 # 254 characters fit the reader's 255-byte buffer with their terminating zero; 255 do not.
 chars254=$(printf '%0254d' 0 | tr 0 x)

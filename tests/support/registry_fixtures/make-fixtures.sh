@@ -18,10 +18,10 @@ wineboot -i >/dev/null 2>&1
 
 wineserver -w
 
-# system.reg of a fresh prefix is about 2 MB: keep the header and the Norvik keys only. Wine
-# starts each key with a blank line, so each paragraph is one key or a part of the header.
+# system.reg of a fresh prefix is about 2 MB: keep the header and the Norvik keys of both views
+# only. Wine starts each key with a blank line, so each paragraph is one key or a part of the header.
 awk 'BEGIN { RS = "" }
-    !/^\[/ || /^\[Software\\\\Norvik\\\\/ { printf "%s%s", (kept++ ? "\n\n" : ""), $0 }
+    !/^\[/ || /^\[Software\\\\(Wow6432Node\\\\)?Norvik\\\\/ { printf "%s%s", (kept++ ? "\n\n" : ""), $0 }
     END { print "" }
 ' "$prefix/system.reg" >"$here/system.reg"
 cp "$prefix/user.reg" "$here/user.reg"
