@@ -20,8 +20,8 @@ Failure ObjectNotSet() {
 
 void MainWindowHandlers::cmdQuintara_Click() {
     try {
-        const RegistryValue varUsarSSI = LoadStoredSettings(m_registry, m_services, m_settings);
-        if (!StoredSettingsUsable(m_settings)) {
+        const StoredSettingsReads reads = LoadStoredSettings(m_registry, m_services, m_settings);
+        if (!StoredSettingsUsable(m_settings, reads)) {
             PromptForConnection();
         } else {
             if (!IsAcceptedManagerType(m_settings.strGerenciador)) {
@@ -32,7 +32,7 @@ void MainWindowHandlers::cmdQuintara_Click() {
             }
             const StoredConnectionString built = BuildStoredConnectionString(
                 m_settings.strServidor, m_settings.strBancoDados, m_settings.strUsuario,
-                m_settings.strSenha, varUsarSSI.value_or(u"") == u"1");
+                m_settings.strSenha, IntegratedSecurityChosen(reads.varUsarSSI));
             OpenNewConnection(built.connectionString, built.userId, built.password,
                               ConnectionSource::StoredSettings);
             m_services.SetText(TextBox::txtServidor, m_settings.strServidor);

@@ -69,12 +69,13 @@ SplitKeyPath SplitRootKey(WindowServices& services, std::u16string_view keyPath)
             std::u16string(keyPath.substr(backslash + 1))};
 }
 
-RegistryValue ReadRegistryValue(RegistryApi& registry, WindowServices& services,
-                                std::u16string_view rootName, std::u16string_view subkey,
-                                std::u16string_view valueName) {
+RegistryRead ReadRegistryValue(RegistryApi& registry, WindowServices& services,
+                               std::u16string_view rootName, std::u16string_view subkey,
+                               std::u16string_view valueName) {
+    const RegistryRead failed{std::u16string(kReadFailed), true};
     const RootKeyHandle rootKey = SplitRootKey(services, rootName).rootKey;
     if (rootKey == 0) {
-        return std::nullopt;
+        return {std::nullopt, false};
     }
 
     const std::string ansiSubkey = ToAnsiCodePage(subkey);
@@ -86,7 +87,7 @@ RegistryValue ReadRegistryValue(RegistryApi& registry, WindowServices& services,
                                   registry_access::kRead | registry_access::kWow64_64Key, key);
     }
     if (status != registry_status::kSuccess) {
-        return std::u16string(kReadFailed);
+        return failed;
     }
     const OpenedKey opened(registry, key);
 
@@ -99,12 +100,12 @@ RegistryValue ReadRegistryValue(RegistryApi& registry, WindowServices& services,
     std::uint32_t dataSize = 0;
     if (registry.QueryValue(key, ToAnsiCodePage(valueName), type, buffer, dataSize) !=
         registry_status::kSuccess) {
-        return std::u16string(kReadFailed);
+        return failed;
     }
 
     const std::u16string bufferText =
         FromAnsiCodePage(std::string_view(buffer.data(), buffer.size()));
-    return std::u16string(TrimBlanks(UpToFirstZero(TrimBlanks(bufferText))));
+    return {std::u16string(TrimBlanks(UpToFirstZero(TrimBlanks(bufferText)))), false};
 }
 
 }  // namespace kestrel

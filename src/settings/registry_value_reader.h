@@ -13,6 +13,13 @@ namespace kestrel {
 // text, which is "Error" when the key or the value cannot be read. Callers take empty as "".
 using RegistryValue = std::optional<std::u16string>;
 
+// A read's value, and whether it is "Error" because the key or the value could not be read rather
+// than because "Error" is stored: a caller must not send such a value anywhere.
+struct RegistryRead {
+    RegistryValue value;
+    bool failed = false;
+};
+
 // The handle of the predefined root key with exactly this name (case-sensitive), 0 for any other.
 RootKeyHandle RootKeyFromName(std::u16string_view rootName);
 
@@ -33,8 +40,8 @@ SplitKeyPath SplitRootKey(WindowServices& services, std::u16string_view keyPath)
 // 32-bit view of the registry first, where a 32-bit Quintara writes it on 64-bit Windows, then in
 // the 64-bit view. Data that need more than 255 bytes with their terminating zero read as "Error".
 // Never leaves a key open.
-RegistryValue ReadRegistryValue(RegistryApi& registry, WindowServices& services,
-                                std::u16string_view rootName, std::u16string_view subkey,
-                                std::u16string_view valueName);
+RegistryRead ReadRegistryValue(RegistryApi& registry, WindowServices& services,
+                               std::u16string_view rootName, std::u16string_view subkey,
+                               std::u16string_view valueName);
 
 }  // namespace kestrel

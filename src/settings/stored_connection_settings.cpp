@@ -10,23 +10,40 @@ constexpr std::u16string_view kKey = u"Software\\Norvik\\Database";
 
 }  // namespace
 
-RegistryValue LoadStoredSettings(RegistryApi& registry, WindowServices& services,
-                                 StoredConnectionSettings& settings) {
-    const auto readText = [&](std::u16string_view valueName) {
-        return ReadRegistryValue(registry, services, kRoot, kKey, valueName).value_or(u"");
+StoredSettingsReads LoadStoredSettings(RegistryApi& registry, WindowServices& services,
+                                       StoredConnectionSettings& settings) {
+    StoredSettingsReads reads;
+    const auto readText = [&](std::u16string_view valueName, std::u16string& field, bool& failed) {
+        const RegistryRead read = ReadRegistryValue(registry, services, kRoot, kKey, valueName);
+        field = read.value.value_or(u"");
+        failed = read.failed;
     };
-    settings.strGerenciador = readText(u"GerenciadorBancoDados");
-    settings.strServidor = readText(u"Servidor");
+    readText(u"GerenciadorBancoDados", settings.strGerenciador, reads.gerenciadorFailed);
+    readText(u"Servidor", settings.strServidor, reads.servidorFailed);
     // Quintara writes the database name under this misspelt name.
-    settings.strBancoDados = readText(u"BancoBados");
-    settings.strUsuario = readText(u"NameUser");
-    settings.strSenha = readText(u"Password");
-    return ReadRegistryValue(registry, services, kRoot, kKey, u"UsarSSI");
+    readText(u"BancoBados", settings.strBancoDados, reads.bancoDadosFailed);
+    readText(u"NameUser", settings.strUsuario, reads.usuarioFailed);
+    readText(u"Password", settings.strSenha, reads.senhaFailed);
+    reads.varUsarSSI = ReadRegistryValue(registry, services, kRoot, kKey, u"UsarSSI").value;
+    return reads;
 }
 
-bool StoredSettingsUsable(const StoredConnectionSettings& settings) {
-    return !settings.strServidor.empty() && !settings.strGerenciador.empty() &&
-           !settings.strBancoDados.empty();
+bool IntegratedSecurityChosen(const RegistryValue& varUsarSSI) {
+    return varUsarSSI.value_or(u"") == u"1";
+}
+
+bool StoredSettingsUsable(const StoredConnectionSettings& settings,
+                          const StoredSettingsReads& reads) {
+    if (settings.strServidor.empty() || settings.strGerenciador.empty() ||
+        settings.strBancoDados.empty()) {
+        return false;
+    }
+    if (reads.gerenciadorFailed) {
+        return true;
+    }
+    const bool loginFailed =
+        !IntegratedSecurityChosen(reads.varUsarSSI) && (reads.usuarioFailed || reads.senhaFailed);
+    return !reads.servidorFailed && !reads.bancoDadosFailed && !loginFailed;
 }
 
 }  // namespace kestrel

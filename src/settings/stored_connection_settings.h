@@ -18,14 +18,32 @@ struct StoredConnectionSettings {
     std::u16string strSenha;
 };
 
-// Reads Quintara's six settings afresh, one read each and in Quintara's order, overwriting
-// `settings` field by field; a failed read does not stop the others. Gives back the UsarSSI read
-// as the reader returned it, unconverted.
-RegistryValue LoadStoredSettings(RegistryApi& registry, WindowServices& services,
-                                 StoredConnectionSettings& settings);
+// What one load found besides the five fields: the UsarSSI read as the reader returned it,
+// unconverted, and which fields hold "Error" because their value could not be read.
+struct StoredSettingsReads {
+    RegistryValue varUsarSSI;
+    bool gerenciadorFailed = false;
+    bool servidorFailed = false;
+    bool bancoDadosFailed = false;
+    bool usuarioFailed = false;
+    bool senhaFailed = false;
+};
 
-// Whether the server, the manager type and the database name are all non-empty. "Error" counts as
-// non-empty, so a missing key or value never sends the user to the connection prompt.
-bool StoredSettingsUsable(const StoredConnectionSettings& settings);
+// Reads Quintara's six settings afresh, one read each and in Quintara's order, overwriting
+// `settings` field by field; a failed read does not stop the others.
+StoredSettingsReads LoadStoredSettings(RegistryApi& registry, WindowServices& services,
+                                       StoredConnectionSettings& settings);
+
+// Whether UsarSSI chooses integrated security: only when it reads exactly as the text "1".
+bool IntegratedSecurityChosen(const RegistryValue& varUsarSSI);
+
+// Whether the click may go on with the stored settings rather than the connection dialog: the
+// server, the manager type and the database name are non-empty, and no value that would be sent
+// to a server failed to be read (the server, the database name and, with a server login, the login
+// name and password): "Error" in their place would be sent as a host name or a login. A manager
+// type that could not be read leaves the settings usable, so that "Error" is refused as a manager
+// type, with its message, as when there is no settings key at all.
+bool StoredSettingsUsable(const StoredConnectionSettings& settings,
+                          const StoredSettingsReads& reads);
 
 }  // namespace kestrel

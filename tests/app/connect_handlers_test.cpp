@@ -117,6 +117,49 @@ TEST_F(ConnectHandlers, EmptyServerOrDatabaseOpensTheDialogInstead) {
     EXPECT_EQ(prompt.calls, 3);
 }
 
+// A value that could not be read (absent, or too long for the reader) reads as "Error": were it
+// sent, "Error" would go out as a host name, or the stored login to the wrong place. The dialog
+// opens instead, as for an empty value; cancelled here, so that nothing at all reaches a server.
+TEST_F(ConnectHandlers, AValueThatCouldNotBeReadIsNeverSent) {
+    const std::string tooLong(255, 'x');
+    const struct {
+        const char* what;
+        const char* removed;
+        std::string QuintaraSettings::*field;
+        std::string text;
+    } cases[] = {
+        {"server absent", "Servidor", nullptr, ""},
+        {"server too long", nullptr, &QuintaraSettings::servidor, tooLong},
+        {"database name absent", "BancoBados", nullptr, ""},
+        {"login name absent, server login", "NameUser", nullptr, ""},
+        {"password too long, server login", nullptr, &QuintaraSettings::password, tooLong},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        services = {};
+        QuintaraSettings stored = settings;
+        if (c.field != nullptr) {
+            stored.*c.field = c.text;
+        }
+        stored.StoreIn(registry);
+        if (c.removed != nullptr) {
+            registry.Remove(kestrel::root_key::kLocalMachine, "Software\\Norvik\\Database",
+                            c.removed);
+        }
+        const int dialogsBefore = prompt.calls;
+        prompt.answers.push_back(std::nullopt);
+
+        handlers.cmdQuintara_Click();
+
+        EXPECT_EQ(prompt.calls - dialogsBefore, 1);
+        ASSERT_EQ(services.messages.size(), 1u);
+        EXPECT_EQ(services.messages[0].text.find(u"Error"), std::u16string::npos);
+        EXPECT_EQ(services.endProgramCalls, 0);
+    }
+    EXPECT_EQ(server.count("LOGIN"), 0u);
+    EXPECT_EQ(server.count("CLOSE"), 0u);
+}
+
 TEST_F(ConnectHandlers, ServerLoginFailureShowsTheServersMessageAndNumber) {
     settings.password = "errada";
     settings.StoreIn(registry);

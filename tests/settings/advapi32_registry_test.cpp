@@ -54,8 +54,8 @@ protected:
     static Outcome Read(kestrel::RegistryApi& registry, std::u16string_view root,
                         std::u16string_view subkey, std::u16string_view valueName) {
         RecordingWindowServices services;
-        Outcome outcome{kestrel::ReadRegistryValue(registry, services, root, subkey, valueName),
-                        {}};
+        Outcome outcome{
+            kestrel::ReadRegistryValue(registry, services, root, subkey, valueName).value, {}};
         for (const auto& message : services.messages) {
             outcome.messages.push_back(message.text);
         }

@@ -21,7 +21,8 @@ constexpr std::u16string_view kKeyText = u"Software\\Norvik\\Database";
 RegistryValue ReadOne(FakeRegistry& registry, std::u16string_view valueName) {
     RecordingWindowServices services;
     return kestrel::ReadRegistryValue(registry, services, u"HKEY_LOCAL_MACHINE", kKeyText,
-                                      valueName);
+                                      valueName)
+        .value;
 }
 
 template <std::size_t N>
@@ -73,35 +74,43 @@ TEST(ReadRegistryValue, AsksForNamesInTheAnsiCodePage) {
     EXPECT_EQ(ReadOne(registry, u"Ελλ"), u"unrepresentable");
 }
 
+// A failed read is marked as failed, so that its "Error" is never taken for a stored "Error".
 TEST(ReadRegistryValue, FollowsTheFailureTable) {
     const struct {
         std::u16string_view root;
         std::u16string_view subkey;
         std::u16string_view valueName;
         RegistryValue expected;
+        bool failed;
         bool incorrectFormat;
     } cases[] = {
-        {u"HKEY_LOCAL_MACHINE", kKeyText, u"Servidor", u"srv", false},
-        {u"HKEY_LOCAL_MACHINE\\Software\\Other", kKeyText, u"Servidor", u"srv", false},
-        {u"HKEY_LOCAL_MACHINE", kKeyText, u"Missing", u"Error", false},
-        {u"HKEY_LOCAL_MACHINE", u"Software\\Norvik\\Missing", u"Servidor", u"Error", false},
-        {u"HKEY_CURRENT_USER", kKeyText, u"Servidor", u"Error", false},
-        {u"HKEY_local_machine", kKeyText, u"Servidor", std::nullopt, false},
-        {u"HKEY_", kKeyText, u"Servidor", std::nullopt, false},
-        {u"hkey_local_machine", kKeyText, u"Servidor", std::nullopt, true},
-        {u"HKEY_LOCAL_MACHINE\\", kKeyText, u"Servidor", std::nullopt, true},
-        {u" HKEY_LOCAL_MACHINE", kKeyText, u"Servidor", std::nullopt, true},
-        {u"", kKeyText, u"Servidor", std::nullopt, true},
+        {u"HKEY_LOCAL_MACHINE", kKeyText, u"Servidor", u"srv", false, false},
+        {u"HKEY_LOCAL_MACHINE", kKeyText, u"Stored", u"Error", false, false},
+        {u"HKEY_LOCAL_MACHINE\\Software\\Other", kKeyText, u"Servidor", u"srv", false, false},
+        {u"HKEY_LOCAL_MACHINE", kKeyText, u"Missing", u"Error", true, false},
+        {u"HKEY_LOCAL_MACHINE", kKeyText, u"Long", u"Error", true, false},
+        {u"HKEY_LOCAL_MACHINE", u"Software\\Norvik\\Missing", u"Servidor", u"Error", true, false},
+        {u"HKEY_CURRENT_USER", kKeyText, u"Servidor", u"Error", true, false},
+        {u"HKEY_local_machine", kKeyText, u"Servidor", std::nullopt, false, false},
+        {u"HKEY_", kKeyText, u"Servidor", std::nullopt, false, false},
+        {u"hkey_local_machine", kKeyText, u"Servidor", std::nullopt, false, true},
+        {u"HKEY_LOCAL_MACHINE\\", kKeyText, u"Servidor", std::nullopt, false, true},
+        {u" HKEY_LOCAL_MACHINE", kKeyText, u"Servidor", std::nullopt, false, true},
+        {u"", kKeyText, u"Servidor", std::nullopt, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.root.begin(), c.root.end()) + " " +
                      std::string(c.subkey.begin(), c.subkey.end()));
         FakeRegistry registry;
         registry.Set(kHklm, kKey, "Servidor", {type::kString, Bytes("srv\0")});
+        registry.Set(kHklm, kKey, "Stored", {type::kString, Bytes("Error\0")});
+        registry.Set(kHklm, kKey, "Long", {type::kString, std::string(255, 'x') + '\0'});
         RecordingWindowServices services;
 
-        EXPECT_EQ(kestrel::ReadRegistryValue(registry, services, c.root, c.subkey, c.valueName),
-                  c.expected);
+        const kestrel::RegistryRead read =
+            kestrel::ReadRegistryValue(registry, services, c.root, c.subkey, c.valueName);
+        EXPECT_EQ(read.value, c.expected);
+        EXPECT_EQ(read.failed, c.failed);
 
         if (c.incorrectFormat) {
             ASSERT_EQ(services.messages.size(), 1u);

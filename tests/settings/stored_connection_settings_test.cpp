@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "support/fake_registry.h"
 #include "settings/wine_registry.h"
 #include "settings/wine_registry_fixture.h"
+#include "support/fake_registry.h"
 #include "support/recording_window_services.h"
 
 namespace {
@@ -65,8 +65,12 @@ StoredConnectionSettings CompleteWith(std::u16string StoredConnectionSettings::*
     return settings;
 }
 
+// A value that could not be read holds "Error" and, when it would be sent to a server, makes the
+// settings unusable, as an empty one does; a manager type that could not be read does not, so that
+// "Error" is refused with its message.
 TEST(LoadStoredSettings, FillsTheFieldsForEachRegistryState) {
     using S = StoredConnectionSettings;
+    const std::string chars255(255, 'x');
     const struct {
         const char* what;
         std::vector<StoredText> changes;
@@ -80,11 +84,46 @@ TEST(LoadStoredSettings, FillsTheFieldsForEachRegistryState) {
          CompleteWith(&S::strGerenciador, u"Error"),
          u"1",
          true},
+        {"manager type and server absent",
+         {{"GerenciadorBancoDados", nullptr}, {"Servidor", nullptr}},
+         {u"Error", u"Error", u"Quintara", u"suporte", u"fixture-only"},
+         u"1",
+         true},
+        {"server absent",
+         {{"Servidor", nullptr}},
+         CompleteWith(&S::strServidor, u"Error"),
+         u"1",
+         false},
+        {"server of 255 characters",
+         {{"Servidor", chars255.c_str()}},
+         CompleteWith(&S::strServidor, u"Error"),
+         u"1",
+         false},
+        {"server stored as the text Error",
+         {{"Servidor", "Error"}},
+         CompleteWith(&S::strServidor, u"Error"),
+         u"1",
+         true},
         {"only the usual spelling",
          {{"BancoBados", nullptr}, {"BancoDados", "Quintara"}},
          CompleteWith(&S::strBancoDados, u"Error"),
          u"1",
+         false},
+        {"login name absent, integrated security",
+         {{"NameUser", nullptr}},
+         CompleteWith(&S::strUsuario, u"Error"),
+         u"1",
          true},
+        {"login name absent, server login",
+         {{"NameUser", nullptr}, {"UsarSSI", "0"}},
+         CompleteWith(&S::strUsuario, u"Error"),
+         u"0",
+         false},
+        {"password absent, server login",
+         {{"Password", nullptr}, {"UsarSSI", nullptr}},
+         CompleteWith(&S::strSenha, u"Error"),
+         u"Error",
+         false},
         {"UsarSSI absent", {{"UsarSSI", nullptr}}, kComplete, u"Error", true},
         {"UsarSSI 0", {{"UsarSSI", "0"}}, kComplete, u"0", true},
         {"server empty", {{"Servidor", ""}}, CompleteWith(&S::strServidor, u""), u"1", false},
@@ -108,26 +147,28 @@ TEST(LoadStoredSettings, FillsTheFieldsForEachRegistryState) {
         RecordingWindowServices services;
         StoredConnectionSettings settings{u"old", u"old", u"old", u"old", u"old"};
 
-        const RegistryValue varUsarSSI = kestrel::LoadStoredSettings(registry, services, settings);
+        const kestrel::StoredSettingsReads reads =
+            kestrel::LoadStoredSettings(registry, services, settings);
 
         ExpectSettings(settings, c.expected);
-        EXPECT_EQ(varUsarSSI, c.varUsarSSI);
-        EXPECT_EQ(kestrel::StoredSettingsUsable(settings), c.usable);
+        EXPECT_EQ(reads.varUsarSSI, c.varUsarSSI);
+        EXPECT_EQ(kestrel::StoredSettingsUsable(settings, reads), c.usable);
     }
 }
 
-// "Error" is not empty: the settings count as usable, and the manager type "Error" is refused
-// later.
+// The manager type could not be read either: the settings count as usable, and the manager type
+// "Error" is refused later, before anything is sent.
 TEST(LoadStoredSettings, WithoutTheKeyEveryFieldReadsError) {
     FakeRegistry registry;
     RecordingWindowServices services;
     StoredConnectionSettings settings;
 
-    const RegistryValue varUsarSSI = kestrel::LoadStoredSettings(registry, services, settings);
+    const kestrel::StoredSettingsReads reads =
+        kestrel::LoadStoredSettings(registry, services, settings);
 
     ExpectSettings(settings, {u"Error", u"Error", u"Error", u"Error", u"Error"});
-    EXPECT_EQ(varUsarSSI, u"Error");
-    EXPECT_TRUE(kestrel::StoredSettingsUsable(settings));
+    EXPECT_EQ(reads.varUsarSSI, u"Error");
+    EXPECT_TRUE(kestrel::StoredSettingsUsable(settings, reads));
 }
 
 TEST(LoadStoredSettings, ReadsEachValueAfreshInQuintarasOrder) {
@@ -152,13 +193,14 @@ TEST(LoadStoredSettings, ReadsTheSettingsWineWrote) {
     RecordingWindowServices services;
     StoredConnectionSettings settings;
 
-    const RegistryValue varUsarSSI = kestrel::LoadStoredSettings(registry, services, settings);
+    const kestrel::StoredSettingsReads reads =
+        kestrel::LoadStoredSettings(registry, services, settings);
 
     ExpectSettings(settings, {u"SQLServer2000", u"srv-quintara.norvik.local", u"Quintara",
                               u"suporte", u"fixture-only"});
     // Stored as the number 1, not as the text "1".
-    EXPECT_EQ(varUsarSSI, u"\x01");
-    EXPECT_TRUE(kestrel::StoredSettingsUsable(settings));
+    EXPECT_EQ(reads.varUsarSSI, u"\x01");
+    EXPECT_TRUE(kestrel::StoredSettingsUsable(settings, reads));
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "settings/registry_value_reader.h"
-#include "support/temp_wine_prefix.h"
 #include "settings/wine_registry.h"
 #include "settings/wine_registry_fixture.h"
 #include "support/recording_window_services.h"
+#include "support/temp_wine_prefix.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ public:
     std::u16string Read(std::u16string_view valueName) {
         return kestrel::ReadRegistryValue(m_registry, m_services, u"HKEY_LOCAL_MACHINE",
                                           u"Software\\Norvik\\Database", valueName)
-            .value_or(u"");
+            .value.value_or(u"");
     }
 
 private:

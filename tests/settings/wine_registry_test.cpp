@@ -24,7 +24,7 @@ namespace root_key = kestrel::root_key;
 RegistryValue Read(kestrel::RegistryApi& registry, std::u16string_view root,
                    std::u16string_view subkey, std::u16string_view valueName) {
     RecordingWindowServices services;
-    return kestrel::ReadRegistryValue(registry, services, root, subkey, valueName);
+    return kestrel::ReadRegistryValue(registry, services, root, subkey, valueName).value;
 }
 
 constexpr std::u16string_view kHklm = u"HKEY_LOCAL_MACHINE";

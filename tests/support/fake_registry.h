@@ -26,6 +26,9 @@ public:
              Value value) {
         m_keys[{root, subkey}][name] = std::move(value);
     }
+    void Remove(kestrel::RootKeyHandle root, const std::string& subkey, const std::string& name) {
+        m_keys[{root, subkey}].erase(name);
+    }
 
     kestrel::RegistryStatus OpenKey(kestrel::RootKeyHandle root, const std::string& subkey,
                                     std::uint32_t /*options*/, std::uint32_t accessMask,
