@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "settings/registry_name.h"
@@ -70,27 +71,36 @@ RegistryStatus WineRegistry::OpenKey(RootKeyHandle root, const std::string& subk
         m_files.erase(root);
         return registry_status::kFileNotFound;
     }
-    RegistryFileLines lines([&file](std::span<char> buffer) { return file->Read(buffer); });
-    const auto header = ReadWineRegistryHeader(lines);
-    if (!header) {
-        m_files.erase(root);
+    // The file is read only for what is not known yet of this version of it.
+    std::optional<RegistryFileLines> lines;
+    const auto readFromTheStart = [&] {
+        lines.emplace([&file](std::span<char> buffer) { return file->Read(buffer); });
+        return ReadWineRegistryHeader(*lines);
+    };
+    auto files = m_files.find(root);
+    if (files == m_files.end() || files->second.identity != file->Identity()) {
+        files =
+            m_files.insert_or_assign(root, LookedUpKeys{file->Identity(), readFromTheStart(), {}})
+                .first;
+    }
+    LookedUpKeys& looked = files->second;
+    if (!looked.header) {
         return registry_status::kFileNotFound;
     }
-    if (root == root_key::kLocalMachine && !header->win32 &&
+    if (root == root_key::kLocalMachine && !looked.header->win32 &&
         (accessMask & registry_access::kWow64_32Key) != 0) {
         MoveToThirtyTwoBitView(*keyNames);
     }
 
-    auto files = m_files.find(root);
-    if (files == m_files.end() || files->second.identity != file->Identity()) {
-        files = m_files.insert_or_assign(root, LookedUpKeys{file->Identity(), {}}).first;
-    }
-    auto& keys = files->second.keys;
     const std::u16string path = FoldedPath(*keyNames);
-    auto key = keys.find(path);
-    if (key == keys.end()) {
-        auto values = FindWineRegistryKey(lines, *keyNames);
-        key = keys.emplace(path, values
+    auto key = looked.keys.find(path);
+    if (key == looked.keys.end()) {
+        if (!lines) {
+            readFromTheStart();
+        }
+        auto values = FindWineRegistryKey(*lines, *keyNames);
+        key = looked.keys
+                  .emplace(path, values
                                      ? std::make_shared<const RegistryKeyValues>(std::move(*values))
                                      : nullptr)
                   .first;

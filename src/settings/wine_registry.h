@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "settings/registry_api.h"
@@ -30,10 +31,12 @@ public:
     RegistryStatus CloseKey(OpenKeyHandle key) override;
 
 private:
-    // The keys looked up so far in one version of a registry file, by their folded path; null for a
-    // key the file does not hold.
+    // What is known of one version of a registry file: its header (nullopt when it is no Wine
+    // registry file) and the keys looked up so far, by their folded path; null for a key the file
+    // does not hold.
     struct LookedUpKeys {
         FileIdentity identity;
+        std::optional<WineRegistryHeader> header;
         std::map<std::u16string, std::shared_ptr<const RegistryKeyValues>> keys;
     };
 
