@@ -7,6 +7,7 @@ packages=(
     unixodbc-dev tdsodbc freetds-bin python3
     googletest
     xvfb x11-utils libxcb1-dev bc
+    lintian desktop-file-utils appstream dbus-daemon python3-pyatspi
 )
 # The Windows stage's cross-compiler and Wine; Wine comes with what it recommends, as it was
 # measured and is tested (libodbc2, through which its odbc32 reaches unixODBC, is one).
