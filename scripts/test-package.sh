@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The Debian package stage (scripts/test.sh runs it): Debian's own checkers on the .desktop file, the
-# AppStream metainfo and the built package; then the package is installed with apt, the installed
-# program runs under Xvfb with the demo's settings and server while a screen reader's view (AT-SPI)
-# clicks "Ler Quintara..." and reads every box, and the package is purged: no file of it may stay.
-# Installing needs root or password-less sudo; without either, that part is skipped.
+# The Debian package stage (scripts/test.sh runs it): Debian's own checkers on the .desktop file,
+# the AppStream metainfo and the built package; then the package is installed with apt, the
+# installed program runs under Xvfb with the demo's settings and server while a screen reader's
+# view (AT-SPI) clicks "Ler Quintara..." and reads every box, and the package is purged: no file of
+# it may stay. Installing needs root or password-less sudo; without either, that part is skipped.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -42,11 +42,12 @@ if [ "$(id -u)" -ne 0 ]; then
     fi
     sudo=sudo
 fi
-# One package test on the machine at a time: each installs and removes the same package.
+# One package test on the machine at a time: each installs and removes the same package. What runs
+# meanwhile does not inherit the lock (9>&-), so that nothing left behind could hold it.
 exec 9>>"${TMPDIR:-/tmp}/kestrel-package-test.lock"
 flock -w 1800 9
 if dpkg-query -W -f='${Status}' kestrel 2>/dev/null | grep -q ' installed$'; then
-    echo "kestrel is installed on this machine; remove it (apt-get purge kestrel) to test the package" >&2
+    echo "kestrel is installed here; remove it (apt-get purge kestrel) to test the package" >&2
     exit 1
 fi
 
@@ -56,18 +57,20 @@ $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o DPkg::Lock::T
 # What the menu entry names must be there: its command and its icon.
 command=$(sed -n 's/^Exec=//p' "$desktop")
 icon=$(sed -n 's/^Icon=//p' "$desktop")
-[ -x "/usr/bin/$command" ] || { echo "the menu entry's command /usr/bin/$command is missing" >&2; exit 1; }
+[ -x "/usr/bin/$command" ] ||
+    { echo "the menu entry's command /usr/bin/$command is missing" >&2; exit 1; }
 [ -f "/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
     { echo "the menu entry's icon $icon is missing" >&2; exit 1; }
 
 # Xvfb must not reset when its first client leaves, or the program could meet a server mid-reset.
-exec 8< <(Xvfb -displayfd 1 -noreset -screen 0 1280x960x24 -nolisten tcp 2>/dev/null & echo "$!")
+exec 8< <(Xvfb -displayfd 1 -noreset -screen 0 1280x960x24 -nolisten tcp 2>/dev/null 9>&- &
+    echo "$!")
 read -r xvfb <&8
 read -r display <&8
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d -p "$work")}
 DISPLAY=:$display dbus-run-session -- env -u QT_QPA_PLATFORM \
     "$root/tests/package/installed_window_test.py" "$root/scripts/demo.sh" "" /usr/bin/kestrel \
-    2> >(grep -v -e '^dbus-daemon' -e '^SpiRegistry daemon' >&2)
+    9>&- 2> >(grep -v '^dbus-daemon' >&2) | grep -v '^SpiRegistry daemon'
 
 mapfile -t files < <(dpkg-query -L kestrel)
 $sudo apt-get purge -y -qq kestrel >/dev/null

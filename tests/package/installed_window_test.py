@@ -4,7 +4,8 @@ sees it (AT-SPI): "Ler Quintara..." must fill every box with what the demo's ser
 "Fechar" must end the program.
 
 Usage, inside a D-Bus session and an X server: installed_window_test.py DEMO_COMMAND...
-(DEMO_COMMAND is scripts/demo.sh with the installed program; its first line names the server's port.)
+(DEMO_COMMAND is scripts/demo.sh with the installed program; its first line names the server's
+port.)
 """
 import os
 import re
@@ -52,7 +53,10 @@ def kestrel_controls(pyatspi):
     for app in pyatspi.Registry.getDesktop(0):
         if app is None or app.name != "Kestrel":
             continue
-        controls = {(c.getRoleName(), c.name): c for c in descendants(app)}
+        try:
+            controls = {(c.getRoleName(), c.name): c for c in descendants(app)}
+        except GLib.Error:  # a window still being built
+            continue
         if ("push button", "Ler Quintara...") in controls:
             return controls
     return None
@@ -78,6 +82,7 @@ def stop(demo):
 def main(command):
     enable_accessibility()
     import pyatspi  # after the bus has accessibility on, so that its registry sees Kestrel
+    pyatspi.setTimeout(20000, 60000)  # milliseconds per call: the machine may be busy building
 
     demo = subprocess.Popen(command, stdout=subprocess.PIPE, text=True, start_new_session=True)
     try:
