@@ -4,11 +4,14 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #else
+#include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
+
+#include <thread>
 
 #include "base/failure.h"
 #include "connection/database_access.h"
@@ -37,6 +40,11 @@ void SendDatagram(Socket socket, std::string_view datagram) {
     send(socket, datagram.data(), static_cast<int>(datagram.size()), 0);
 }
 
+bool MakeNonBlocking(Socket socket) {
+    u_long on = 1;
+    return ioctlsocket(socket, FIONBIO, &on) == 0;
+}
+
 bool StartSockets() {
     static const bool started = [] {
         WSADATA data;
@@ -62,6 +70,11 @@ int ReadDatagram(Socket socket, char* buffer, std::size_t size) {
 
 void SendDatagram(Socket socket, std::string_view datagram) {
     send(socket, datagram.data(), datagram.size(), 0);
+}
+
+bool MakeNonBlocking(Socket socket) {
+    const int flags = fcntl(socket, F_GETFL);
+    return flags != -1 && fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
 bool StartSockets() {
@@ -95,7 +108,8 @@ UdpExchange::UdpExchange(const std::string& host, std::uint16_t port) {
         if (socket == kNoSocket) {
             continue;
         }
-        if (connect(socket, address->ai_addr, static_cast<int>(address->ai_addrlen)) != 0) {
+        if (!MakeNonBlocking(socket) ||
+            connect(socket, address->ai_addr, static_cast<int>(address->ai_addrlen)) != 0) {
             CloseSocket(socket);
             continue;
         }
@@ -130,21 +144,27 @@ std::optional<std::string> UdpExchange::Receive(std::chrono::milliseconds wait) 
     // The largest answer the Browser sends (a list of instances) is 65,535 bytes and its header.
     std::string datagram(65538, '\0');
     for (Clock::time_point now = Clock::now(); now < deadline; now = Clock::now()) {
+        if (polled.empty()) {
+            std::this_thread::sleep_until(deadline);
+            break;
+        }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
         if (Poll(polled.data(), polled.size(), static_cast<int>(left.count())) <= 0) {
             continue;
         }
-        for (pollfd& socket : polled) {
-            if (socket.revents == 0) {
+        for (auto socket = polled.begin(); socket != polled.end();) {
+            if (socket->revents == 0) {
+                ++socket;
                 continue;
             }
-            socket.revents = 0;
-            // A failed read is the report of an address where nothing listens: no answer.
-            const int size = ReadDatagram(socket.fd, datagram.data(), datagram.size());
+            const int size = ReadDatagram(socket->fd, datagram.data(), datagram.size());
             if (size > 0) {
                 datagram.resize(std::size_t(size));
                 return datagram;
             }
+            // An event without a datagram is the report that nothing listens at that address,
+            // which some systems repeat: the address is left alone until the next question.
+            socket = polled.erase(socket);
         }
     }
     return std::nullopt;
