@@ -5,7 +5,7 @@ sees it (AT-SPI): "Ler Quintara..." must fill every box with what the demo's ser
 
 Usage, inside a D-Bus session and an X server: installed_window_test.py DEMO_COMMAND...
 (DEMO_COMMAND is scripts/demo.sh with the installed program; its first line names the server's
-port.)
+address.)
 """
 import os
 import re
@@ -86,16 +86,16 @@ def main(command):
 
     demo = subprocess.Popen(command, stdout=subprocess.PIPE, text=True, start_new_session=True)
     try:
-        announced = re.search(r"on 127\.0\.0\.1,(\d+);", demo.stdout.readline())
+        announced = re.search(r"\bon (127\.\d+\.\d+\.\d+)\b", demo.stdout.readline())
         if not announced:
             raise SystemExit("FAIL: the demo did not start its server")
-        port = announced.group(1)
+        server = announced.group(1)
         controls = wait_for("Kestrel's window on the accessibility bus", START_SECONDS,
                             lambda: kestrel_controls(pyatspi))
         controls[("push button", "Ler Quintara...")].queryAction().doAction(0)
 
         expected = {
-            "Servidor": f"127.0.0.1,{port}",
+            "Servidor": server,
             "Versão do SQL Server": "10.50.4000.0 - SQL Server 2008 R2 Service Pack 2",
             "Nível do SQL Server": "SP2",
             "Edição do SQL Server": "Standard Edition (64-bit)",
