@@ -72,3 +72,6 @@ done
 export KESTREL_TDS_CONTROL=127.0.0.1:$port
 
 ctest --test-dir "$build" --output-on-failure --timeout 300
+
+echo "== the release zip"
+"$root/tests/app/win32/release_zip_test.sh" "$("$root/scripts/package-windows.sh")"
