@@ -10,7 +10,7 @@ build=$root/build-windows-release
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     --toolchain "$root/cmake/mingw-w64-x86_64.cmake" \
-    -DKESTREL_BUILD_TESTS=OFF -DKESTREL_BUILD_BENCH=OFF >/dev/null
+    -DKESTREL_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" --target kestrel >&2
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
