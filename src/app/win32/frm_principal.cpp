@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <exception>
-#include <map>
+#include <utility>
 
 #include "app/win32/dpi.h"
 #include "app/win32/message_box.h"
@@ -72,10 +72,10 @@ HWND CreateControl(const ControlDescription& control, HWND container, int id) {
     return nullptr;
 }
 
-HICON LoadKestrelIcon(int metric) {
+HICON LoadKestrelIcon(int widthMetric, int heightMetric) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KESTREL),
-                                         IMAGE_ICON, GetSystemMetrics(metric),
-                                         GetSystemMetrics(metric + 1), LR_DEFAULTCOLOR));
+                                         IMAGE_ICON, GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
 }
 
 }  // namespace
@@ -86,8 +86,8 @@ FrmPrincipal::FrmPrincipal() {
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = WindowProcedure;
         windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hIcon = LoadKestrelIcon(SM_CXICON);
-        windowClass.hIconSm = LoadKestrelIcon(SM_CXSMICON);
+        windowClass.hIcon = LoadKestrelIcon(SM_CXICON, SM_CYICON);
+        windowClass.hIconSm = LoadKestrelIcon(SM_CXSMICON, SM_CYSMICON);
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
         windowClass.lpszClassName = kClassName;
@@ -172,15 +172,18 @@ void FrmPrincipal::CreateControls() {
 
 void FrmPrincipal::LayOut(UINT dpi) {
     m_dpi = dpi;
-    m_regular = CreateDialogFont(false, dpi);
-    m_bold = CreateDialogFont(true, dpi);
+    // The fonts of the earlier dpi go only once no control uses them.
+    Font regular = CreateDialogFont(false, dpi);
+    Font bold = CreateDialogFont(true, dpi);
     for (const ControlDescription& control : Rows()) {
         const HWND handle = m_controls[RowOf(control)];
         const RECT place = PixelRect(control.twips, dpi);
         SetWindowPos(handle, nullptr, place.left, place.top, place.right - place.left,
                      place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        SetWindowFont(handle, control.bold ? m_bold.get() : m_regular.get(), TRUE);
+        SetWindowFont(handle, control.bold ? bold.get() : regular.get(), TRUE);
     }
+    m_regular = std::move(regular);
+    m_bold = std::move(bold);
 }
 
 SIZE FrmPrincipal::FrameSize(UINT dpi) const {
