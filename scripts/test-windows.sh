@@ -64,7 +64,7 @@ python3 "$root/tests/support/tds_test_server.py" --control >"$server_log" &
 server_pid=$!
 port=""
 for _ in $(seq 100); do
-    port=$(sed -n 's/^PORT //p' "$server_log")
+    port=$(sed -n 's/^PORT \([0-9]*\) .*/\1/p' "$server_log")
     [ -n "$port" ] && break
     sleep 0.1
 done

@@ -132,6 +132,30 @@ TEST_F(QuintaraUnderWine, ConnectsWithTheStoredSettingsAndFillsTheBoxes) {
     }
 }
 
+// Wine hands the connection to FreeTDS, which needs a port for every form: 1433 for a plain host,
+// the SQL Server Browser's answer, asked over Winsock, for a named instance.
+TEST_F(QuintaraUnderWine, ReachesAPlainHostAndANamedInstance) {
+    Scenario scenario;
+    scenario.address = "own";
+    scenario.port = 1433;
+    scenario.browserInstances = {"QUINTARA"};
+    const TdsTestServer server(scenario.Json());
+    for (const std::string& servidor : {server.address(), server.address() + "\\QUINTARA"}) {
+        SCOPED_TRACE(servidor);
+        StoreSettings(server, scenario, {{L"Servidor", L"REG_SZ", servidor}});
+        services = {};
+
+        handlers.cmdQuintara_Click();
+        ASSERT_TRUE(services.messages.empty()) << testing::PrintToString(services.messages[0].text);
+        EXPECT_EQ(services.Text(TextBox::txtServidor), U16(servidor));
+        handlers.Timer1_Timer();
+        EXPECT_EQ(services.Text(TextBox::txtVersao),
+                  u"10.50.4000.0 - SQL Server 2008 R2 Service Pack 2");
+    }
+    EXPECT_EQ(server.count("LOGIN OK"), 2u);
+    EXPECT_EQ(server.count("BROWSER INSTANCE QUINTARA"), 1u);
+}
+
 TEST_F(QuintaraUnderWine, SettingsItCannotUseGiveOneMessageAndNoLogin) {
     const struct {
         const char* what;

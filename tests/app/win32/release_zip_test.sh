@@ -22,7 +22,7 @@ size=$(stat -c %s "$exe")
 [ "$size" -le $((4 * 1024 * 1024)) ] || fail "kestrel.exe is $size bytes, more than 4 MB"
 
 # System DLLs of every Windows 10 and 11; msvcrt.dll is the C run-time that Windows itself uses.
-allowed="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll odbc32.dll user32.dll"
+allowed="advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll odbc32.dll user32.dll ws2_32.dll"
 imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
 [ -n "$imports" ] || fail "objdump found no imports in kestrel.exe"
 for dll in $imports; do
