@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "base/failure.h"
+#include "base/text.h"
 #include "connection/connection_string.h"
 #include "connection/connection_string_driver.h"
-#include "base/text.h"
 #include "connection/odbc_drivers.h"
 #include "connection/odbc_failure.h"
 #include "connection/odbc_handle.h"
 #include "connection/odbc_statement.h"
+#include "connection/sql_browser.h"
 
 namespace kestrel {
 
@@ -132,14 +133,15 @@ void Connection::Open(std::u16string_view connectionString, std::u16string_view 
         if (!driver) {
             ThrowNoDriver();
         }
+        const InstancePort instance = FindInstancePort(connectionString, *driver, m_timeouts.login);
         OdbcConnectionString odbc =
-            TranslateConnectionString(connectionString, userId, password, *driver);
+            TranslateConnectionString(connectionString, userId, password, *driver, instance.port);
         const std::u16string text = std::move(odbc.text);
         handles = std::make_shared<Handles>(std::move(environment), *driver, std::move(odbc));
         const OdbcHandle& connection = handles->connection;
-        connection.Check(
-            SQLSetConnectAttrW(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                               reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeouts.login.count())), 0));
+        connection.Check(SQLSetConnectAttrW(
+            connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
+            reinterpret_cast<SQLPOINTER>(SQLULEN(instance.loginTimeLeft.count())), 0));
         // The text holds no null character (the translation refuses one), so it ends at its end.
         connection.Check(SQLDriverConnectW(connection.get(), nullptr, OdbcText(text), SQL_NTS,
                                            nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
