@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -38,7 +39,10 @@ void MoveToThirtyTwoBitView(std::vector<std::u16string>& keyNames) {
     constexpr std::u16string_view kThirtyTwoBitNode = u"Wow6432Node";
     if (!keyNames.empty() && SameRegistryName(keyNames[0], kRedirected) &&
         (keyNames.size() == 1 || !SameRegistryName(keyNames[1], kThirtyTwoBitNode))) {
-        keyNames.emplace(keyNames.begin() + 1, kThirtyTwoBitNode);
+        std::vector<std::u16string> moved{keyNames[0], std::u16string(kThirtyTwoBitNode)};
+        moved.insert(moved.end(), std::make_move_iterator(keyNames.begin() + 1),
+                     std::make_move_iterator(keyNames.end()));
+        keyNames = std::move(moved);
     }
 }
 
