@@ -170,6 +170,29 @@ TEST_F(ConnectHandlers, StoredValuesHoldingSemicolonsOrQuotesCannotChangeTheConn
     EXPECT_EQ(quotedServer.count("LOGIN OK user=sa database=Quintara"), 1u);
 }
 
+// A password or database name that begins with "=" reaches the server whole, from the stored
+// settings and from the dialog.
+TEST_F(ConnectHandlers, ValuesBeginningWithEqualsKeepTheirMeaning) {
+    scenario.password = "=eq=";
+    scenario.databases[0].name = "=Quintara";
+    TdsTestServer equalsServer(scenario.Json());
+    settings.servidor = "127.0.0.1," + std::to_string(equalsServer.port());
+    settings.password = scenario.password;
+    settings.bancoDados = "=Quintara";
+    settings.StoreIn(registry);
+    handlers.cmdQuintara_Click();
+    ExpectConnected();
+
+    services = {};
+    prompt.answers.push_back(kestrel::BuildDataLinkString({.server = U16(settings.servidor),
+                                                           .userName = u"sa",
+                                                           .password = u"=eq=",
+                                                           .database = u"=Quintara"}));
+    handlers.cmdNovaConexao_Click();
+    ExpectConnected();
+    EXPECT_EQ(equalsServer.count("LOGIN OK user=sa database==Quintara"), 2u);
+}
+
 TEST_F(ConnectHandlers, TheDialogsStringIsOpenedAsItIs) {
     prompt.answers.push_back(DialogString(scenario.password));
     handlers.cmdNovaConexao_Click();
