@@ -1,7 +1,6 @@
 #include "inspection/inspection_pass.h"
 
 #include <algorithm>
-#include <array>
 
 #include "base/failure.h"
 #include "base/text.h"
@@ -10,16 +9,6 @@
 
 namespace kestrel {
 namespace {
-
-// The boxes a pass fills, in the order it writes them.
-constexpr std::array kPassBoxes = {
-    TextBox::txtVersao,
-    TextBox::txtNivel,
-    TextBox::txtEdicao,
-    TextBox::txtBancoDados,
-    TextBox::txtTamanhoBancoDados,
-    TextBox::txtLocalBD,
-};
 
 // Writes the pass's boxes and remembers how far it got, so that a failure can empty the rest:
 // no box may keep an earlier server's data beside the new server's name.
@@ -53,9 +42,8 @@ private:
 };
 
 Failure NoFileList() {
-    return {
-        3704,
-        u"O servidor não informou os arquivos do banco de dados (não há um segundo resultado)."};
+    return {3704,
+            u"O servidor não informou os arquivos do banco de dados (não há um segundo resultado)."};
 }
 
 }  // namespace

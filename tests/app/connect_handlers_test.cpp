@@ -6,6 +6,7 @@
 
 #include "app/main_window_handlers.h"
 #include "connection/data_link_string.h"
+#include "inspection/inspection_pass.h"
 #include "support/quintara_settings.h"
 #include "support/recording_window_services.h"
 #include "support/scenario.h"
@@ -127,6 +128,49 @@ TEST_F(ConnectHandlers, ServerLoginFailureShowsTheServersMessageAndNumber) {
     EXPECT_EQ(services.messages[0].text, u"Login failed for user 'sa'. - n. 18456");
     EXPECT_EQ(services.pointer, MousePointer::Busy);
     EXPECT_EQ(services.boxes.count(TextBox::txtServidor), 0u);
+}
+
+// A good connect followed, before its pass, by one that fails: the failure is the only message,
+// the pass of the replaced connection never runs, the default pointer comes back and no box keeps
+// another server's data beside the name in txtServidor.
+TEST_F(ConnectHandlers, AFailedConnectCancelsThePassOfTheConnectionItReplaced) {
+    for (const bool fromTheDialog : {false, true}) {
+        SCOPED_TRACE(fromTheDialog ? "Ler Nova Conexão..." : "Ler Quintara...");
+        services = {};
+        settings.password = scenario.password;
+        settings.StoreIn(registry);
+        handlers.cmdQuintara_Click();
+        handlers.Timer1_Timer();
+        Scenario other;
+        other.productVersion = "11.0.5058.0";
+        TdsTestServer otherServer(other.Json());
+        QuintaraSettings otherSettings = settings;
+        otherSettings.servidor = "127.0.0.1," + std::to_string(otherServer.port());
+        otherSettings.StoreIn(registry);
+        handlers.cmdQuintara_Click();
+        ExpectConnected();
+        const std::u16string named = services.Text(TextBox::txtServidor);
+
+        if (fromTheDialog) {
+            prompt.answers.push_back(DialogString("errada"));
+            handlers.cmdNovaConexao_Click();
+        } else {
+            otherSettings.password = "errada";
+            otherSettings.StoreIn(registry);
+            handlers.cmdQuintara_Click();
+        }
+        handlers.Timer1_Timer();  // an event of the cancelled timer, already on its way
+
+        ExpectOneMessageWithoutThePassword();
+        EXPECT_NE(services.messages[0].text.find(u"Login failed for user 'sa'."),
+                  std::u16string::npos);
+        EXPECT_EQ(services.pointer, MousePointer::Default);
+        EXPECT_EQ(services.Text(TextBox::txtServidor), named);
+        for (TextBox box : kestrel::kPassBoxes) {
+            EXPECT_EQ(services.Text(box), u"");
+        }
+        EXPECT_EQ(otherServer.count("BATCH") + otherServer.count("RPC"), 0u);
+    }
 }
 
 TEST_F(ConnectHandlers, UnknownStoredDatabaseFailsAtTheLogin) {
