@@ -193,6 +193,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         kestrel::kSqlServerDrivers[input.ConsumeIntegralInRange<std::size_t>(0, 3)]);
     const std::u16string userId = Widen(input.ConsumeRandomLengthString(64));
     const std::u16string password = Widen(input.ConsumeRandomLengthString(64));
+    // The port the SQL Server Browser gives a named instance.
+    const auto instancePort = input.ConsumeIntegralInRange<std::uint16_t>(1, 65535);
     const std::u16string server = Widen(input.ConsumeRandomLengthString(64));
     const std::u16string database = Widen(input.ConsumeRandomLengthString(64));
     const std::u16string oleDb = Widen(input.ConsumeRemainingBytesAsString());
@@ -200,7 +202,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     kestrel::OdbcConnectionString odbc;
     try {
-        odbc = kestrel::TranslateConnectionString(oleDb, userId, password, driver);
+        odbc = kestrel::TranslateConnectionString(oleDb, userId, password, driver, instancePort);
     } catch (const kestrel::Failure& failure) {
         Require(failure.number == kestrel::database_error::kBadConnectionString ||
                 failure.number == kestrel::database_error::kProviderNotFound);

@@ -21,12 +21,16 @@ trap 'exit 143' INT TERM
 python3 "$root/tests/support/tds_test_server.py" --scenario "$root/tests/support/demo_scenario.json" \
     >"$work/server.log" &
 server=$!
+# It listens on port 1433, the default, of a loopback address of its own, where its SQL Server
+# Browser also answers for the instance QUINTARA.
+address=""
 for _ in $(seq 100); do
-    port=$(sed -n 's/^PORT //p' "$work/server.log")
-    [ -n "$port" ] && break
+    address=$(sed -n 's/^PORT [0-9]* //p' "$work/server.log")
+    [ -n "$address" ] && break
+    grep -q '^ERROR' "$work/server.log" && break
     sleep 0.05
 done
-[ -n "$port" ] || { echo "the TDS test server did not start" >&2; exit 1; }
+[ -n "$address" ] || { echo "the TDS test server did not start: $(cat "$work/server.log")" >&2; exit 1; }
 
 # The registry as Wine keeps it: HKEY_LOCAL_MACHINE in system.reg.
 cat >"$work/system.reg" <<REG
@@ -41,10 +45,10 @@ WINE REGISTRY Version 2
 "GerenciadorBancoDados"="SQLServer2000"
 "NameUser"="quintara"
 "Password"="Demo#2015"
-"Servidor"="127.0.0.1,$port"
+"Servidor"="$address"
 "UsarSSI"="0"
 REG
 
-echo "Kestrel demo: SQL Server 2008 R2 SP2 (test server) on 127.0.0.1,$port;" \
-    "user quintara, password Demo#2015, databases Quintara and QuintaraTreino."
+echo "Kestrel demo: SQL Server 2008 R2 SP2 (test server) on $address (port 1433), also named" \
+    "$address\\QUINTARA; user quintara, password Demo#2015, databases Quintara and QuintaraTreino."
 WINEPREFIX=$work "$@"

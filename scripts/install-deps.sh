@@ -6,7 +6,8 @@ packages=(
     qt6-base-dev libgl-dev fonts-liberation
     unixodbc-dev tdsodbc freetds-bin python3
     googletest
-    xvfb x11-utils libxcb1-dev bc
+    xvfb x11-utils libxcb1-dev bc zip
+    lintian desktop-file-utils appstream dbus-daemon python3-pyatspi
 )
 # The Windows stage's cross-compiler and Wine; Wine comes with what it recommends, as it was
 # measured and is tested (libodbc2, through which its odbc32 reaches unixODBC, is one).

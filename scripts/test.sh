@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds every test and runs them three times: a plain build, a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer, which fails on any report, and the logic tests
-# built for Windows, under Wine (scripts/test-windows.sh).
+# built for Windows, under Wine (scripts/test-windows.sh). The Debian package is built, checked,
+# installed, run and purged in between (scripts/test-package.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -22,4 +23,5 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     stage "tests with AddressSanitizer and UndefinedBehaviorSanitizer" "$root/build-sanitize" \
     -DKESTREL_SANITIZE=ON -DKESTREL_BUILD_BENCH=OFF
+"$root/scripts/test-package.sh"
 "$root/scripts/test-windows.sh"

@@ -6,35 +6,25 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build-release}
 runs=${2:-25}
-display=:$((200 + RANDOM % 100))
+source "$root/bench/startup/probe.sh"
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp &
-trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
+results=$(mktemp -d)
+xvfb_pid=""
+trap '[ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true; rm -rf "$results"' EXIT
+start_xvfb "$results"
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 probe=$build/bench/startup_probe
-results=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$results"' EXIT
 for ((i = 0; i < runs; i++)); do
-    "$probe" "$build/bench/minimal_window" >>"$results/floor" 2>/dev/null
-    "$probe" "$build/bench/minimal_window" --text >>"$results/text" 2>/dev/null
-    "$probe" "$build/src/app/qt/kestrel" >>"$results/kestrel" 2>/dev/null
+    probe_into "$results/floor" "$build/bench/minimal_window"
+    probe_into "$results/text" "$build/bench/minimal_window" --text
+    probe_into "$results/kestrel" "$build/src/app/qt/kestrel"
 done
 
-median() { sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
-row() { # label file
-    local t r
-    t=$(cut -d' ' -f1 "$results/$2" | median)
-    r=$(cut -d' ' -f2 "$results/$2" | median)
-    printf '%-24s %12.1f %14.1f\n' "$1" "$t" "$(echo "$r / 1024" | bc -l)"
-    eval "${2}_t=$t ${2}_r=$r"
-}
-printf '%-24s %12s %14s\n' "median of $runs runs" "shown (ms)" "peak RSS (MB)"
+printf '%-28s %12s %14s\n' "median of $runs runs" "shown (ms)" "peak RSS (MB)"
 row "minimal window (floor)" floor
 row "minimal window + text" text
 row "Kestrel" kestrel
 printf 'Kestrel / floor: %.2f x time (target <= 1.15), %+.1f MB RSS (target <= +20)\n' \
     "$(echo "$kestrel_t / $floor_t" | bc -l)" "$(echo "($kestrel_r - $floor_r) / 1024" | bc -l)"
 printf 'Kestrel / floor with text: %.2f x time\n' "$(echo "$kestrel_t / $text_t" | bc -l)"
+echo "probes retried: $retried"

@@ -1,6 +1,9 @@
 // Starts a program, waits until it maps a top-level window on the X server, and prints the time
 // from the start of the process to that moment and the program's peak resident memory.
 // Usage: startup_probe PROGRAM [ARGS...]   (DISPLAY must name a server without a window manager)
+// Exit status: 0 with the figures; 2 when the X server refused the probe; 3 when the program ended
+// without a window; 4 when no window came within a minute. The figures of a failed probe are none.
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -9,7 +12,7 @@
 
 #include <chrono>
 #include <cstdio>
-#include <memory>
+#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     if (argc < 2) {
@@ -34,23 +37,43 @@ int main(int argc, char* argv[]) {
         _exit(127);
     }
     double shownMs = -1;
-    while (xcb_generic_event_t* event = xcb_wait_for_event(x)) {
-        const bool mapped = (event->response_type & 0x7f) == XCB_MAP_NOTIFY;
-        std::free(event);
-        if (mapped) {
-            shownMs =
-                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                    .count();
-            break;
-        }
-    }
-    // Let the first paint happen before the peak memory is read.
-    usleep(300 * 1000);
-    kill(child, SIGTERM);
     int status = 0;
     rusage usage{};
-    wait4(child, &status, 0, &usage);
+    bool ended = false;
+    pollfd events{xcb_get_file_descriptor(x), POLLIN, 0};
+    while (shownMs < 0 && !ended && !xcb_connection_has_error(x)) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(x)) {
+            if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY && shownMs < 0) {
+                shownMs = std::chrono::duration<double, std::milli>(
+                              std::chrono::steady_clock::now() - start)
+                              .count();
+            }
+            std::free(event);
+        }
+        if (shownMs >= 0) {
+            break;
+        }
+        // A program that cannot reach the X server itself ends without a window.
+        ended = wait4(child, &status, WNOHANG, &usage) == child;
+        if (std::chrono::steady_clock::now() - start > std::chrono::minutes(1)) {
+            break;
+        }
+        poll(&events, 1, 20);
+    }
+    if (!ended) {
+        if (shownMs >= 0) {
+            // Let the first paint happen before the peak memory is read.
+            usleep(300 * 1000);
+        }
+        kill(child, SIGTERM);
+        wait4(child, &status, 0, &usage);
+    }
     xcb_disconnect(x);
+    if (shownMs < 0) {
+        std::fprintf(stderr, ended ? "the program ended without a window\n"
+                                   : "no window within a minute\n");
+        return ended ? 3 : 4;
+    }
     std::printf("%.1f %ld\n", shownMs, usage.ru_maxrss);
-    return shownMs < 0 ? 1 : 0;
+    return 0;
 }

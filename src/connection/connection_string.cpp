@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "base/failure.h"
+#include "base/text.h"
 #include "connection/connection_string_data_source.h"
 #include "connection/connection_string_driver.h"
 #include "connection/connection_string_reader.h"
-#include "base/text.h"
 #include "connection/connection_string_writer.h"
 #include "connection/database_access.h"
 
@@ -55,17 +55,36 @@ bool WantsIntegratedSecurity(const std::vector<OleDbAttribute>& attributes) {
                    {u"yes", u"true"});
 }
 
-// FreeTDS asks the SQL Browser for an instance's port itself, but takes a port only as PORT; it
-// refuses "host,port" and "host:port". "(local)" is reached over TCP on the loopback address.
-void AddFreeTdsServer(std::vector<OdbcAttribute>& odbc, const DataSource& source) {
-    std::u16string server = source.thisMachine ? u"127.0.0.1" : source.host;
-    if (!source.instance.empty() && source.port.empty()) {
-        server += u'\\' + source.instance;
+std::u16string DataSourceText(const std::vector<OleDbAttribute>& attributes) {
+    return std::u16string(
+        TrimBlanks(FindOleDbValue(attributes, {u"Data Source", u"Server", u"Address", u"Addr",
+                                               u"Network Address"})
+                       .value_or(u"")));
+}
+
+// This machine is reached over TCP on its IPv4 loopback address, "localhost" too: that name may
+// give IPv6's loopback first, where the server need not listen.
+std::u16string FreeTdsHost(const DataSource& source) {
+    return source.thisMachine || EqualsIgnoringCase(source.host, u"localhost") ? u"127.0.0.1"
+                                                                               : source.host;
+}
+
+// FreeTDS takes a port only as PORT, and without one it takes the port of freetds.conf, which
+// names none on Debian; it refuses "host,port" and "host:port".
+void AddFreeTdsServer(std::vector<OdbcAttribute>& odbc, const DataSource& source,
+                      std::optional<std::uint16_t> instancePort) {
+    std::u16string port = source.port;
+    if (port.empty() && source.instance.empty()) {
+        port = u"1433";
+    } else if (port.empty() && instancePort) {
+        port = DecimalText(*instancePort);
+    } else if (port.empty()) {
+        throw Failure{database_error::kBadConnectionString,
+                      u"A porta da instância \"" + source.instance +
+                          u"\" não foi informada: o driver FreeTDS precisa dela."};
     }
-    odbc.push_back({u"SERVER", server, u"O servidor"});
-    if (!source.port.empty()) {
-        odbc.push_back({u"PORT", source.port, u"A porta"});
-    }
+    odbc.push_back({u"SERVER", FreeTdsHost(source), u"O servidor"});
+    odbc.push_back({u"PORT", port, u"A porta"});
 }
 
 // Microsoft's drivers read the classic forms themselves; only the way to say TCP differs.
@@ -109,18 +128,30 @@ void AddDriverOptions(std::vector<OdbcAttribute>& odbc, DriverFamily family) {
 
 }  // namespace
 
+std::optional<NamedInstance> InstanceToLookUp(std::u16string_view oleDbString,
+                                              std::u16string_view driver) {
+    if (FamilyOfDriver(driver) != DriverFamily::FreeTds) {
+        return std::nullopt;
+    }
+    const std::vector<OleDbAttribute> attributes = ReadOleDbConnectionString(oleDbString);
+    RefuseForeignProvider(attributes);
+    const DataSource source = ReadDataSource(DataSourceText(attributes));
+    if (source.instance.empty() || !source.port.empty()) {
+        return std::nullopt;
+    }
+    return NamedInstance{FreeTdsHost(source), source.instance};
+}
+
 OdbcConnectionString TranslateConnectionString(std::u16string_view oleDbString,
                                                std::u16string_view userId,
                                                std::u16string_view password,
-                                               std::u16string_view driver) {
+                                               std::u16string_view driver,
+                                               std::optional<std::uint16_t> instancePort) {
     const std::vector<OleDbAttribute> attributes = ReadOleDbConnectionString(oleDbString);
     RefuseForeignProvider(attributes);
 
     const DriverFamily family = FamilyOfDriver(driver);
-    const std::u16string dataSourceText(
-        TrimBlanks(FindOleDbValue(attributes, {u"Data Source", u"Server", u"Address", u"Addr",
-                                               u"Network Address"})
-                       .value_or(u"")));
+    const std::u16string dataSourceText = DataSourceText(attributes);
     const DataSource source = ReadDataSource(dataSourceText);
     const bool tcp =
         source.tcpPrefix ||
@@ -130,7 +161,7 @@ OdbcConnectionString TranslateConnectionString(std::u16string_view oleDbString,
     std::vector<OdbcAttribute> odbc;
     odbc.push_back({u"DRIVER", std::u16string(driver), u"O nome do driver"});
     if (family == DriverFamily::FreeTds) {
-        AddFreeTdsServer(odbc, source);
+        AddFreeTdsServer(odbc, source, instancePort);
     } else {
         AddMicrosoftServer(odbc, source, tcp, family);
     }

@@ -6,23 +6,22 @@
 
 namespace kestrel {
 
-namespace {
-
-bool IsPortNumber(std::u16string_view text) {
+std::optional<std::uint16_t> ReadPortNumber(std::u16string_view text) {
     if (text.empty() || text.size() > 5) {
-        return false;
+        return std::nullopt;
     }
     long number = 0;
     for (char16_t c : text) {
         if (c < u'0' || c > u'9') {
-            return false;
+            return std::nullopt;
         }
         number = number * 10 + (c - u'0');
     }
-    return number >= 1 && number <= 65535;
+    if (number < 1 || number > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(number);
 }
-
-}  // namespace
 
 DataSource ReadDataSource(std::u16string_view text) {
     DataSource source;
@@ -33,7 +32,7 @@ DataSource ReadDataSource(std::u16string_view text) {
     }
     if (const std::size_t comma = rest.find(u','); comma != std::u16string_view::npos) {
         const std::u16string_view port = TrimBlanks(rest.substr(comma + 1));
-        if (!IsPortNumber(port)) {
+        if (!ReadPortNumber(port)) {
             throw Failure{database_error::kBadConnectionString,
                           u"O servidor \"" + std::u16string(TrimBlanks(text)) +
                               u"\" tem uma porta que não é um número de 1 a 65535."};

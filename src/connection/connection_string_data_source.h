@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,9 @@ struct DataSource {
     std::u16string port;      // decimal digits, or empty; a port makes the instance irrelevant
     bool tcpPrefix = false;   // written with "tcp:"
 };
+
+// The port that `text` gives in decimal digits, from 1 to 65535; nothing for any other text.
+std::optional<std::uint16_t> ReadPortNumber(std::u16string_view text);
 
 // Throws Failure (kBadConnectionString) for a port that is not a number from 1 to 65535.
 DataSource ReadDataSource(std::u16string_view text);

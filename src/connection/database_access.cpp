@@ -12,6 +12,7 @@
 #include "connection/odbc_failure.h"
 #include "connection/odbc_handle.h"
 #include "connection/odbc_statement.h"
+#include "connection/sql_browser.h"
 
 namespace kestrel {
 
@@ -200,15 +201,16 @@ void Connection::Open(std::u16string_view connectionString, std::u16string_view 
         if (!driver) {
             ThrowNoDriver();
         }
+        const InstancePort instance = FindInstancePort(connectionString, *driver, m_timeouts.login);
         OdbcConnectionString odbc =
-            TranslateConnectionString(connectionString, userId, password, *driver);
+            TranslateConnectionString(connectionString, userId, password, *driver, instance.port);
         text = std::move(odbc.text);
         handles =
             std::make_shared<Handles>(std::move(environment), *driver, std::move(odbc), m_timeouts);
         const OdbcHandle& connection = handles->connection;
-        connection.Check(
-            SQLSetConnectAttrW(connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                               reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeouts.login.count())), 0));
+        connection.Check(SQLSetConnectAttrW(
+            connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
+            reinterpret_cast<SQLPOINTER>(SQLULEN(instance.loginTimeLeft.count())), 0));
     } catch (const OdbcError& error) {
         throw DescribeOdbcFailure(error.diagnostics,
                                   handles ? handles->MessageContext(DatabaseStep::Connecting)

@@ -1,5 +1,7 @@
 #include "connection/odbc_failure.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 #include "base/visible_text.h"
 #include "connection/database_access.h"
@@ -12,6 +14,8 @@ namespace {
 // SQL Server's "Login failed for user": the consequence, not the cause, when another error
 // (4060, cannot open the database) comes with it.
 constexpr std::int32_t kLoginFailed = 18456;
+// FreeTDS's "Unknown host machine name.": the server's name gives no address.
+constexpr std::int32_t kFreeTdsUnknownHost = 20013;
 
 std::u16string_view WithoutVendorPrefixes(std::u16string_view message) {
     while (message.starts_with(u'[')) {
@@ -148,6 +152,15 @@ Failure DescribeOdbcFailure(const std::vector<OdbcDiagnostic>& diagnostics,
                         u"feito a partir desta máquina ou o servidor não o aceitou. Verifique o "
                         u"servidor e o login do Windows, ou use um nome de usuário e senha." +
                         DriverDetail(diagnostics, context)};
+        }
+        const bool unknownHost = std::any_of(
+            diagnostics.begin(), diagnostics.end(),
+            [](const OdbcDiagnostic& record) { return record.nativeError == kFreeTdsUnknownHost; });
+        if (context.step == DatabaseStep::Connecting && unknownHost) {
+            return {database_error::kDriverFailure,
+                    u"Não foi possível conectar ao servidor SQL Server " + server +
+                        u": o nome do servidor não corresponde a nenhum endereço na rede. "
+                        u"Verifique o nome do servidor e o DNS da rede."};
         }
         if (context.step == DatabaseStep::Connecting) {
             return {database_error::kDriverFailure,

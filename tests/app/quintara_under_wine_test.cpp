@@ -14,6 +14,7 @@
 #include "connection/data_link_string.h"
 #include "settings/platform_registry.h"
 #include "support/recording_window_services.h"
+#include "support/reg_exe.h"
 #include "support/scenario.h"
 #include "support/scripted_prompt.h"
 #include "support/tds_test_server.h"
@@ -37,32 +38,6 @@ struct Setting {
 std::wstring Wide(const std::string& utf8) {
     const std::u16string text = U16(utf8);
     return std::wstring(text.begin(), text.end());
-}
-
-// Runs Wine's reg.exe with `arguments`, its output discarded; true when it succeeded.
-bool RunReg(std::wstring_view arguments) {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    const HANDLE nul =
-        CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    &inheritable, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"reg.exe " + std::wstring(arguments);
-    const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    CloseHandle(nul);
-    if (!started) {
-        return false;
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode == 0;
 }
 
 void Store(const Setting& setting) {
@@ -155,6 +130,30 @@ TEST_F(QuintaraUnderWine, ConnectsWithTheStoredSettingsAndFillsTheBoxes) {
         EXPECT_EQ(server.count("LOGIN OK user=sa database=Quintara"), 1u);
         EXPECT_EQ(server.count("BATCH") + server.count("RPC"), 2u);
     }
+}
+
+// Wine hands the connection to FreeTDS, which needs a port for every form: 1433 for a plain host,
+// the SQL Server Browser's answer, asked over Winsock, for a named instance.
+TEST_F(QuintaraUnderWine, ReachesAPlainHostAndANamedInstance) {
+    Scenario scenario;
+    scenario.address = "own";
+    scenario.port = 1433;
+    scenario.browserInstances = {"QUINTARA"};
+    const TdsTestServer server(scenario.Json());
+    for (const std::string& servidor : {server.address(), server.address() + "\\QUINTARA"}) {
+        SCOPED_TRACE(servidor);
+        StoreSettings(server, scenario, {{L"Servidor", L"REG_SZ", servidor}});
+        services = {};
+
+        handlers.cmdQuintara_Click();
+        ASSERT_TRUE(services.messages.empty()) << testing::PrintToString(services.messages[0].text);
+        EXPECT_EQ(services.Text(TextBox::txtServidor), U16(servidor));
+        handlers.Timer1_Timer();
+        EXPECT_EQ(services.Text(TextBox::txtVersao),
+                  u"10.50.4000.0 - SQL Server 2008 R2 Service Pack 2");
+    }
+    EXPECT_EQ(server.count("LOGIN OK"), 2u);
+    EXPECT_EQ(server.count("BROWSER INSTANCE QUINTARA"), 1u);
 }
 
 TEST_F(QuintaraUnderWine, SettingsItCannotUseGiveOneMessageAndNoLogin) {

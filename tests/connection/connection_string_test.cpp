@@ -19,6 +19,8 @@ namespace {
 constexpr char16_t kFreeTds[] = u"FreeTDS";
 constexpr char16_t kDriver18[] = u"ODBC Driver 18 for SQL Server";
 constexpr char16_t kWindowsDriver[] = u"SQL Server";
+// The port that the SQL Server Browser gave for a named instance.
+constexpr std::uint16_t kInstancePort = 49172;
 
 struct Translation {
     const char* what;
@@ -36,7 +38,8 @@ constexpr Translation kStoredSettingsRows[] = {
      u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=Quintara;"
      u"Data Source=srv.quintara.local;Network Library=dbmssocn",
      u"", u"", kFreeTds,
-     u"DRIVER={FreeTDS};SERVER={srv.quintara.local};DATABASE={Quintara};TDS_Version={7.1};"
+     u"DRIVER={FreeTDS};SERVER={srv.quintara.local};PORT={1433};DATABASE={Quintara};TDS_Version={7."
+     u"1};"
      u"ClientCharset={UTF-8};Trusted_Connection={Yes};"},
     {"B, FreeTDS",
      u"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Initial Catalog=Quintara;"
@@ -48,14 +51,14 @@ constexpr Translation kStoredSettingsRows[] = {
      u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=Quintara;"
      u"Data Source=SRVQUINTARA\\SQLEXPRESS",
      u"", u"", kFreeTds,
-     u"DRIVER={FreeTDS};SERVER={SRVQUINTARA\\SQLEXPRESS};DATABASE={Quintara};TDS_Version={7.1};"
-     u"ClientCharset={UTF-8};Trusted_Connection={Yes};"},
+     u"DRIVER={FreeTDS};SERVER={SRVQUINTARA};PORT={49172};DATABASE={Quintara};"
+     u"TDS_Version={7.1};ClientCharset={UTF-8};Trusted_Connection={Yes};"},
     {"D, FreeTDS",
      u"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Initial Catalog=Quintara;"
      u"Data Source=SRVQUINTARA",
      u"sa", u"segredo", kFreeTds,
-     u"DRIVER={FreeTDS};SERVER={SRVQUINTARA};DATABASE={Quintara};TDS_Version={7.1};"
-     u"ClientCharset={UTF-8};UID={sa};PWD={segredo};"},
+     u"DRIVER={FreeTDS};SERVER={SRVQUINTARA};PORT={1433};DATABASE={Quintara};"
+     u"TDS_Version={7.1};ClientCharset={UTF-8};UID={sa};PWD={segredo};"},
     {"A, Driver 18",
      u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=Quintara;"
      u"Data Source=srv.quintara.local;Network Library=dbmssocn",
@@ -90,19 +93,20 @@ constexpr Translation kReadingRules[] = {
      u"TrustServerCertificate={yes};UID={ana};PWD={velha};"},
     {"integrated security drops every credential",
      u"Integrated Security=true;User ID=ana;Password=velha;Data Source=h", u"sa", u"x", kFreeTds,
-     u"DRIVER={FreeTDS};SERVER={h};TDS_Version={7.1};ClientCharset={UTF-8};"
+     u"DRIVER={FreeTDS};SERVER={h};PORT={1433};TDS_Version={7.1};ClientCharset={UTF-8};"
      u"Trusted_Connection={Yes};"},
     {"Trusted_Connection=yes is integrated security", u"Trusted_Connection=yes;Data Source=h", u"",
      u"", kFreeTds,
-     u"DRIVER={FreeTDS};SERVER={h};TDS_Version={7.1};ClientCharset={UTF-8};"
+     u"DRIVER={FreeTDS};SERVER={h};PORT={1433};TDS_Version={7.1};ClientCharset={UTF-8};"
      u"Trusted_Connection={Yes};"},
     {"Integrated Security=False is a server login",
      u"Integrated Security=False;User ID=ana;Data Source=h", u"", u"pw", kFreeTds,
-     u"DRIVER={FreeTDS};SERVER={h};TDS_Version={7.1};ClientCharset={UTF-8};UID={ana};PWD={pw};"},
+     u"DRIVER={FreeTDS};SERVER={h};PORT={1433};TDS_Version={7.1};ClientCharset={UTF-8};UID={ana};"
+     u"PWD={pw};"},
     {"keywords in any case and with blanks around them and their values",
      u"  pROVIDER = sqloledb ;  user id =  ana  ; INITIAL CATALOG= Quintara ;data source = h ", u"",
      u"", kFreeTds,
-     u"DRIVER={FreeTDS};SERVER={h};DATABASE={Quintara};TDS_Version={7.1};"
+     u"DRIVER={FreeTDS};SERVER={h};PORT={1433};DATABASE={Quintara};TDS_Version={7.1};"
      u"ClientCharset={UTF-8};UID={ana};"},
     {"double quotes keep blanks, ';' and '=' and double the quote inside",
      u"Password=\" a;b=\"\"c\"\" \";Data Source=h", u"", u"", kDriver18,
@@ -113,12 +117,14 @@ constexpr Translation kReadingRules[] = {
      u"TrustServerCertificate={yes};PWD={it's;{x}}};"},
     {"a later keyword wins, synonyms included",
      u"Database=A;Initial Catalog=B;Server=h1;Data Source=h2;Data Source=h3", u"", u"", kFreeTds,
-     u"DRIVER={FreeTDS};SERVER={h3};DATABASE={B};TDS_Version={7.1};ClientCharset={UTF-8};"},
+     u"DRIVER={FreeTDS};SERVER={h3};PORT={1433};DATABASE={B};TDS_Version={7.1};ClientCharset={UTF-"
+     u"8};"},
     {"provider-only keywords change nothing",
      u"Provider=SQLOLEDB.1;Persist Security Info=True;Connect Timeout=5;Application Name=X;"
      u"Workstation ID=W;Auto Translate=True;Packet Size=4096;Use Procedure for Prepare=1;"
      u"Data Source=h",
-     u"", u"", kFreeTds, u"DRIVER={FreeTDS};SERVER={h};TDS_Version={7.1};ClientCharset={UTF-8};"},
+     u"", u"", kFreeTds,
+     u"DRIVER={FreeTDS};SERVER={h};PORT={1433};TDS_Version={7.1};ClientCharset={UTF-8};"},
     {"a password that tries to add a keyword stays one value (Driver 18)", u"Data Source=h", u"",
      u"x};DRIVER={y", kDriver18,
      u"DRIVER={ODBC Driver 18 for SQL Server};SERVER={h};Encrypt={no};"
@@ -129,9 +135,10 @@ void ExpectTranslations(const Translation* begin, const Translation* end) {
     for (const Translation* row = begin; row != end; ++row) {
         SCOPED_TRACE(row->what);
         try {
-            EXPECT_EQ(
-                TranslateConnectionString(row->oleDb, row->userId, row->password, row->driver).text,
-                row->odbc);
+            EXPECT_EQ(TranslateConnectionString(row->oleDb, row->userId, row->password, row->driver,
+                                                kInstancePort)
+                          .text,
+                      row->odbc);
         } catch (const Failure& failure) {
             ADD_FAILURE() << "Failure " << failure.number;
         }
@@ -146,32 +153,41 @@ TEST(ConnectionString, ReadsTheOleDbStringAsOleDbDoes) {
     ExpectTranslations(std::begin(kReadingRules), std::end(kReadingRules));
 }
 
+// FreeTDS always gets a port: without one it would take freetds.conf's, which Debian leaves unset.
+// Only a named instance without a port needs the SQL Server Browser's answer.
 TEST(ConnectionString, DataSourceForms) {
     struct Form {
         const char16_t* dataSource;
         const char16_t* freeTds;
+        bool asksTheBrowser;
         const char16_t* driver18;
     };
-    // FreeTDS refuses "host,port" and asks the SQL Browser for a named instance itself.
     constexpr Form kForms[] = {
-        {u"host", u"SERVER={host};", u"SERVER={host};"},
-        {u"host\\INST", u"SERVER={host\\INST};", u"SERVER={host\\INST};"},
-        {u"host,1500", u"SERVER={host};PORT={1500};", u"SERVER={host,1500};"},
-        {u" host , 1500 ", u"SERVER={host};PORT={1500};", u"SERVER={host,1500};"},
-        {u"host\\INST,1500", u"SERVER={host};PORT={1500};", u"SERVER={host\\INST,1500};"},
-        {u"tcp:host,1500", u"SERVER={host};PORT={1500};", u"SERVER={tcp:host,1500};"},
-        {u"(local)", u"SERVER={127.0.0.1};", u"SERVER={(local)};"},
-        {u".", u"SERVER={127.0.0.1};", u"SERVER={(local)};"},
-        {u"(LOCAL)\\SQLEXPRESS", u"SERVER={127.0.0.1\\SQLEXPRESS};",
+        {u"host", u"SERVER={host};PORT={1433};", false, u"SERVER={host};"},
+        {u"tcp:host", u"SERVER={host};PORT={1433};", false, u"SERVER={tcp:host};"},
+        {u"host\\INST", u"SERVER={host};PORT={49172};", true, u"SERVER={host\\INST};"},
+        {u"tcp:host\\INST", u"SERVER={host};PORT={49172};", true, u"SERVER={tcp:host\\INST};"},
+        {u"host,1500", u"SERVER={host};PORT={1500};", false, u"SERVER={host,1500};"},
+        {u" host , 1500 ", u"SERVER={host};PORT={1500};", false, u"SERVER={host,1500};"},
+        {u"host\\INST,1500", u"SERVER={host};PORT={1500};", false, u"SERVER={host\\INST,1500};"},
+        {u"tcp:host,1500", u"SERVER={host};PORT={1500};", false, u"SERVER={tcp:host,1500};"},
+        {u"(local)", u"SERVER={127.0.0.1};PORT={1433};", false, u"SERVER={(local)};"},
+        {u".", u"SERVER={127.0.0.1};PORT={1433};", false, u"SERVER={(local)};"},
+        {u"LocalHost", u"SERVER={127.0.0.1};PORT={1433};", false, u"SERVER={LocalHost};"},
+        {u"(LOCAL)\\SQLEXPRESS", u"SERVER={127.0.0.1};PORT={49172};", true,
          u"SERVER={(local)\\SQLEXPRESS};"},
-        {u"tcp:.", u"SERVER={127.0.0.1};", u"SERVER={tcp:localhost};"},
-        {u"", u"SERVER={127.0.0.1};", u"SERVER={(local)};"},
+        {u"localhost\\SQLEXPRESS", u"SERVER={127.0.0.1};PORT={49172};", true,
+         u"SERVER={localhost\\SQLEXPRESS};"},
+        {u"tcp:.", u"SERVER={127.0.0.1};PORT={1433};", false, u"SERVER={tcp:localhost};"},
+        {u"", u"SERVER={127.0.0.1};PORT={1433};", false, u"SERVER={(local)};"},
     };
     for (const Form& form : kForms) {
         SCOPED_TRACE(testing::PrintToString(std::u16string(form.dataSource)));
         const std::u16string oleDb =
             u"Provider=SQLOLEDB;Data Source=" + std::u16string(form.dataSource);
-        EXPECT_EQ(TranslateConnectionString(oleDb, u"", u"", kFreeTds).text,
+        EXPECT_EQ(kestrel::InstanceToLookUp(oleDb, kFreeTds).has_value(), form.asksTheBrowser);
+        EXPECT_FALSE(kestrel::InstanceToLookUp(oleDb, kDriver18).has_value());
+        EXPECT_EQ(TranslateConnectionString(oleDb, u"", u"", kFreeTds, kInstancePort).text,
                   u"DRIVER={FreeTDS};" + std::u16string(form.freeTds) +
                       u"TDS_Version={7.1};ClientCharset={UTF-8};");
         EXPECT_EQ(TranslateConnectionString(oleDb, u"", u"", kDriver18).text,
@@ -227,6 +243,8 @@ constexpr Refusal kRefusals[] = {
      kFreeTds, database_error::kBadConnectionString, u"O banco de dados"},
     {"a null character", u"Data Source=h", u"a\0b", kDriver18, database_error::kBadConnectionString,
      u"nulo"},
+    {"FreeTDS: a named instance without the Browser's port", u"Data Source=h\\INST", u"", kFreeTds,
+     database_error::kBadConnectionString, u"\"INST\""},
 };
 
 TEST(ConnectionString, RefusesWhatCannotBeTranslated) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -282,6 +283,126 @@ TEST(DatabaseAccess, CommandFailures) {
         EXPECT_EQ(failure.number, c.number);
         EXPECT_TRUE(failure.description.starts_with(c.description))
             << testing::PrintToString(failure.description);
+    }
+}
+
+std::u16string ToServer(const std::string& dataSource) {
+    return U16("Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=Quintara;Data Source=" + dataSource);
+}
+
+// Every way a technician writes a server reaches it: a plain host on port 1433, a named instance on
+// the port its SQL Server Browser gives, a port as written.
+TEST(DatabaseAccess, ReachesTheServerByEveryFormOfItsName) {
+    const TdsTestServer onDefaultPort(ScenarioJson("{}", R"("address": "own", "port": 1433,)"));
+    const TdsTestServer instance(
+        ScenarioJson("{}", R"("address": "own", "browser": {"instances": ["QUINTARA"]},)"));
+    const std::string plain = onDefaultPort.address();
+    const std::string named = instance.address();
+    const std::string port = std::to_string(instance.port());
+    const struct {
+        std::string dataSource;
+        const TdsTestServer& server;
+        bool asksTheBrowser;
+    } forms[] = {
+        {plain, onDefaultPort, false},
+        {"tcp:" + plain, onDefaultPort, false},
+        {plain + ",1433", onDefaultPort, false},
+        {named + "," + port, instance, false},
+        {named + "\\QUINTARA", instance, true},
+        {"tcp:" + named + "\\quintara", instance, true},
+        {named + "\\QUINTARA," + port, instance, false},
+    };
+    for (const auto& form : forms) {
+        SCOPED_TRACE(form.dataSource);
+        const std::size_t logins = form.server.count("LOGIN OK");
+        const std::size_t questions = instance.count("BROWSER INSTANCE");
+        Connection connection;
+        EXPECT_NO_THROW(connection.Open(ToServer(form.dataSource), u"", U16(kPassword)));
+        EXPECT_EQ(form.server.count("LOGIN OK"), logins + 1);
+        EXPECT_EQ(instance.count("BROWSER INSTANCE") - questions, form.asksTheBrowser ? 1u : 0u);
+    }
+}
+
+// "(local)", ".", "localhost" and an empty name are this machine's default instance: port 1433 of
+// 127.0.0.1 itself, which another program may hold.
+TEST(DatabaseAccess, ThisMachineIsPort1433OfTheLoopbackAddress) {
+    std::unique_ptr<TdsTestServer> server;
+    try {
+        server = std::make_unique<TdsTestServer>(ScenarioJson("{}", R"("port": 1433,)"));
+    } catch (const TdsServerPortTaken&) {
+        GTEST_SKIP() << "127.0.0.1:1433 is taken on this machine; (local), \".\", localhost and "
+                        "an empty server name are tried only where it is free";
+    }
+    for (const char* dataSource : {"(local)", ".", "localhost", "tcp:(local)", ""}) {
+        SCOPED_TRACE(dataSource);
+        Connection connection;
+        EXPECT_NO_THROW(connection.Open(ToServer(dataSource), u"", U16(kPassword)));
+    }
+    EXPECT_EQ(server->count("LOGIN OK"), 5u);
+}
+
+// A real Browser does not answer for an instance it does not have; FreeTDS alone would ask for 16
+// seconds, past the log-on bound.
+TEST(DatabaseAccess, ANamedInstanceWithoutAPortFailsWithinTheLoginBound) {
+    const struct {
+        const char* what;
+        std::string scenario;
+        std::string instance;
+        std::u16string description;  // after the host's name
+    } cases[] = {
+        {"the Browser does not know the instance",
+         R"("browser": {"instances": ["QUINTARA", "TREINO"]},)", "OUTRA",
+         u"\" respondeu, mas não conhece a instância \"OUTRA\". Instâncias desse servidor: "
+         u"QUINTARA, TREINO. Verifique o nome da instância."},
+        {"the Browser is silent", R"("browser": {"instances": ["QUINTARA"], "silent": true},)",
+         "QUINTARA",
+         u"\" não respondeu em 3 segundos à pergunta pela porta da instância \"QUINTARA\": o "
+         u"serviço não está em execução, a rede bloqueia a porta UDP 1434 ou o servidor não tem "
+         u"essa instância."},
+        {"no Browser on the machine", "", "QUINTARA",
+         u"\" não respondeu em 3 segundos à pergunta pela porta da instância \"QUINTARA\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TdsTestServer server(ScenarioJson("{}", R"("address": "own",)" + c.scenario));
+        Connection connection;
+        const auto start = std::chrono::steady_clock::now();
+        const Failure failure = FailureOf([&] {
+            connection.Open(ToServer(server.address() + "\\" + c.instance), u"", U16(kPassword));
+        });
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+        EXPECT_EQ(failure.number, database_error::kDriverFailure);
+        const std::u16string ofServer =
+            u"O serviço SQL Server Browser do servidor \"" + U16(server.address());
+        EXPECT_TRUE(failure.description.starts_with(ofServer + c.description))
+            << testing::PrintToString(failure.description);
+        EXPECT_EQ(server.count("LOGIN"), 0u);
+    }
+}
+
+// Without an address the server cannot be looked for: the message says so, whoever resolves the
+// name (FreeTDS for a host, Kestrel for the Browser of a named instance).
+TEST(DatabaseAccess, AServerNameWithoutAnAddressIsSaidToBeUnknown) {
+    const struct {
+        std::string dataSource;
+        std::u16string description;
+    } cases[] = {
+        {"kestrel-nao-existe.invalid",
+         u"Não foi possível conectar ao servidor SQL Server \"kestrel-nao-existe.invalid\": o nome "
+         u"do servidor não corresponde a nenhum endereço na rede. Verifique o nome do servidor e "
+         u"o DNS da rede."},
+        {"kestrel-nao-existe.invalid\\QUINTARA",
+         u"Não foi possível conectar ao servidor SQL Server "
+         u"\"kestrel-nao-existe.invalid\\QUINTARA\": o nome do servidor não corresponde a "
+         u"nenhum endereço na rede. Verifique o nome do servidor e o DNS da rede."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dataSource);
+        Connection connection;
+        const Failure failure =
+            FailureOf([&] { connection.Open(ToServer(c.dataSource), u"", u""); });
+        EXPECT_EQ(failure.number, database_error::kDriverFailure);
+        EXPECT_EQ(failure.description, c.description);
     }
 }
 

@@ -70,9 +70,8 @@ const Case kCases[] = {
      {{u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"},
       {u"01000", 20013, u"[FreeTDS][SQL Server]Unknown host machine name."}},
      database_error::kDriverFailure,
-     u"Não foi possível conectar ao servidor SQL Server \"srv,1433\": ele não foi encontrado na "
-     u"rede, não está em execução ou não aceita conexões nesse endereço. Verifique o nome do "
-     u"servidor, a instância ou a porta, e a rede. (Unknown host machine name.)"},
+     u"Não foi possível conectar ao servidor SQL Server \"srv,1433\": o nome do servidor não "
+     u"corresponde a nenhum endereço na rede. Verifique o nome do servidor e o DNS da rede."},
     {"a connection that drops",
      DatabaseStep::Running,
      {{u"08S01", 20004, u"[FreeTDS][SQL Server]Read from the server failed"}},

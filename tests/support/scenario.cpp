@@ -32,6 +32,15 @@ std::string Scenario::Json() const {
                        ", \"logins\": [{\"user\": " + Quoted(user) +
                        ", \"password\": " + Quoted(password) + "}]";
     json += ", \"default_database\": " + Quoted(defaultDatabase);
+    json += ", \"address\": " + Quoted(address) + ", \"port\": " + std::to_string(port);
+    if (!browserInstances.empty() || browserSilent) {
+        json += ", \"browser\": {\"silent\": " + std::string(browserSilent ? "true" : "false") +
+                ", \"instances\": [";
+        for (std::size_t i = 0; i < browserInstances.size(); ++i) {
+            json += (i ? ", " : "") + Quoted(browserInstances[i]);
+        }
+        json += "]}";
+    }
     json += ", \"properties\": {\"productversion\": " + Quoted(productVersion) +
             ", \"productlevel\": " + Quoted(productLevel) + ", \"edition\": " + Quoted(edition) +
             "}";

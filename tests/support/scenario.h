@@ -20,6 +20,12 @@ struct ScenarioDatabase {
 
 struct Scenario {
     std::string serverName = "SRVTESTE";
+    // "127.0.0.1", or "own" for a loopback address 127.0.0.N of the server's own.
+    std::string address = "127.0.0.1";
+    int port = 0;  // 0 for a free one
+    // The instances an SQL Server Browser on UDP 1434 of the address knows; no Browser when empty.
+    std::vector<std::string> browserInstances;
+    bool browserSilent = false;
     std::string user = "sa";
     std::string password = "Senha;1}";
     std::optional<std::string> productVersion = "10.50.4000.0";

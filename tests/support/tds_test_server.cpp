@@ -29,9 +29,15 @@ std::optional<std::string> TdsServerLink::ReadLine() {
 TdsTestServer::TdsTestServer(const std::string& scenarioJson)
     : m_link(std::make_unique<TdsServerLink>(scenarioJson)) {
     const std::optional<std::string> first = m_link->ReadLine();
-    if (!first || std::sscanf(first->c_str(), "PORT %d", &m_port) != 1) {
-        throw std::runtime_error("the TDS test server did not start: " + first.value_or(""));
+    char address[64] = {};
+    if (!first || std::sscanf(first->c_str(), "PORT %d %63s", &m_port, address) != 2) {
+        const std::string why = "the TDS test server did not start: " + first.value_or("");
+        if (first && first->starts_with("ERROR cannot listen")) {
+            throw TdsServerPortTaken(why);
+        }
+        throw std::runtime_error(why);
     }
+    m_address = address;
     m_reader = std::thread([this] {
         while (std::optional<std::string> event = m_link->ReadLine()) {
             const std::lock_guard lock(m_mutex);

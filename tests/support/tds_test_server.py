@@ -13,23 +13,29 @@ Usage:
 Optional: --port N (overrides the scenario's "port").
 
 Control mode serves scenarios on demand to programs that cannot start this
-script themselves (the Windows tests under Wine).  It prints "PORT <n>", its
-control port, then takes connections there.  On each, the client sends
+script themselves (the Windows tests under Wine).  It prints "PORT <n>
+127.0.0.1", its control port, then takes connections there.  On each, the client sends
 "<length>\\n" and that many bytes of scenario JSON; the server starts that
 scenario on a port of its own and sends back on the control connection the
-lines described below for stdout, "PORT <n>" first (or one "ERROR ..." line
-for a bad scenario).  When the client ends its sending (shutdown), the
+lines described below for stdout, "PORT <n> <address>" first (or one
+"ERROR ..." line for a bad scenario or an address it cannot have).  When the client ends its sending (shutdown), the
 scenario stops, and then the server closes the control connection.
 
-Always binds 127.0.0.1.  Runs until SIGTERM/SIGINT, then exits 0.
+Binds loopback addresses only: 127.0.0.1, or with "address": "own" a
+loopback address 127.0.0.N of its own (N at random, another N while the
+port, or the Browser's, is taken there), so that a fixed port such as 1433
+never collides with another run or a server on 127.0.0.1.  Runs until
+SIGTERM/SIGINT, then exits 0.
 
 stdout (one line per event, flushed; the first line is always the port):
-    PORT <n>
+    PORT <n> <address>
     LOGIN OK user=<name> database=<db>
     LOGIN REFUSED user=<name>
     BATCH <first 200 chars of the SQL, CR/LF written as \\r \\n>
     RPC <procedure name>       (sp_executesql, sp_prepexec, sp_helpdb, ...)
     CLOSE                      (a client connection ended, whatever the cause)
+    BROWSER INSTANCE <name>    (an SQL Server Browser question for one instance)
+    BROWSER LIST               (an SQL Server Browser question for all of them)
 Passwords are never printed.  Diagnostics go to stderr.
 
 Scenario JSON (every key optional; defaults shown after "="):
@@ -37,7 +43,15 @@ Scenario JSON (every key optional; defaults shown after "="):
   "server_name": "SRVTESTE",        // = "KESTRELTEST"; ERROR/INFO server name,
                                     //   @@SERVERNAME, fallback for
                                     //   SERVERPROPERTY('servername'/'machinename')
+  "address": "127.0.0.1",           // = "127.0.0.1"; "own": 127.0.0.N, see above
   "port": 0,                        // = 0 (free port)
+  "browser": {"instances": ["QUINTARA"], "silent": false},
+                                    // = none; an SQL Server Browser on UDP
+                                    //   1434 of the address: each instance
+                                    //   is served by this server's TCP port;
+                                    //   an unknown one gets no answer, as from
+                                    //   the real service; "silent" answers
+                                    //   nothing at all
   "packet_size": 512,               // = none; upper bound on the negotiated
                                     //   packet size (512..32767), to force
                                     //   multi-packet requests and answers
@@ -118,7 +132,9 @@ name (first parameter = database name); other procedures -> return status 0.
 """
 
 import argparse
+import errno
 import json
+import random
 import re
 import select
 import signal
@@ -208,7 +224,16 @@ class Scenario:
         if not isinstance(d, dict):
             raise ValueError('scenario must be a JSON object')
         self.server_name = str(d.get('server_name') or 'KESTRELTEST')
+        self.address = str(d.get('address') or '127.0.0.1')
         self.port = int(d.get('port') or 0)
+        browser = d.get('browser')
+        self.browser_instances = None
+        self.browser_silent = False
+        if browser is not None:
+            if not isinstance(browser, dict):
+                raise ValueError('browser must be an object')
+            self.browser_instances = [str(name) for name in browser.get('instances') or []]
+            self.browser_silent = bool(browser.get('silent'))
         ps = d.get('packet_size')
         self.packet_cap = None if ps is None else max(512, min(32767, int(ps)))
         self.logins = []
@@ -1614,23 +1639,89 @@ class Session:
 # ---------------------------------------------------------------------------
 # Server
 # ---------------------------------------------------------------------------
+def bind_sockets(sc, port):
+    """The listening TCP socket and, for a scenario with a Browser, the UDP
+    socket on port 1434 of the same address.  With the address "own", a
+    127.0.0.N where both are free."""
+    own = sc.address == 'own'
+    for _ in range(64 if own else 1):
+        address = '127.0.0.%d' % random.randint(2, 254) if own else sc.address
+        tcp = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        tcp.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        udp = None
+        try:
+            tcp.bind((address, port))
+            if sc.browser_instances is not None:
+                # No SO_REUSEADDR: a second Browser on the address must fail to bind,
+                # not share the questions.
+                udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+                udp.bind((address, 1434))
+            return tcp, udp
+        except OSError as e:
+            tcp.close()
+            if udp is not None:
+                udp.close()
+            if not own or e.errno != errno.EADDRINUSE:
+                raise
+    raise OSError(errno.EADDRINUSE, 'no loopback address 127.0.0.N has the ports free')
+
+
 class Server:
     def __init__(self, sc, port, emit=emit):
         self.sc = sc
         self.emit = emit
         self.stopping = threading.Event()
-        self.lsock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-        self.lsock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        self.lsock.bind(('127.0.0.1', port))
+        self.lsock, self.browser_sock = bind_sockets(sc, port)
         self.lsock.listen(64)
         self.lsock.settimeout(0.2)
         self.threads = []
         self.socks = set()
         self.lock = threading.Lock()
+        if self.browser_sock is not None:
+            threading.Thread(target=self.serve_browser, daemon=True).start()
 
     @property
     def port(self):
         return self.lsock.getsockname()[1]
+
+    @property
+    def address(self):
+        return self.lsock.getsockname()[0]
+
+    def serve_browser(self):
+        sock = self.browser_sock
+        sock.settimeout(0.2)
+        while not self.stopping.is_set():
+            try:
+                question, client = sock.recvfrom(65536)
+            except socket.timeout:
+                continue
+            except OSError:
+                break
+            answer = self.browser_answer(question)
+            if answer is not None and not self.sc.browser_silent:
+                sock.sendto(answer, client)
+        sock.close()
+
+    def browser_answer(self, question):
+        """MC-SQLR: CLNT_UCAST_INST (0x04, the name, a zero byte) is answered
+        for a known instance only; CLNT_UCAST_EX and CLNT_BCAST_EX (0x03,
+        0x02) with every instance."""
+        if question[:1] == b'\x04':
+            name = question[1:].split(b'\x00', 1)[0].decode('cp1252', 'replace')
+            self.emit('BROWSER INSTANCE %s' % name)
+            names = [n for n in self.sc.browser_instances if n.lower() == name.lower()]
+        elif question[:1] in (b'\x02', b'\x03'):
+            self.emit('BROWSER LIST')
+            names = self.sc.browser_instances
+        else:
+            return None
+        if not names:
+            return None
+        data = ''.join('ServerName;%s;InstanceName;%s;IsClustered;No;Version;%s;tcp;%d;;'
+                       % (self.sc.server_name, n, self.sc.prop('productversion') or '10.50.4000.0',
+                          self.port) for n in names).encode('cp1252', 'replace')
+        return b'\x05' + struct.pack('<H', len(data)) + data
 
     def serve(self):
         while not self.stopping.is_set():
@@ -1659,6 +1750,8 @@ class Server:
         deadline = time.monotonic() + 3.0
         for t in threads:
             t.join(timeout=max(0.0, deadline - time.monotonic()))
+        if self.browser_sock is not None:
+            self.browser_sock.close()
 
     def _run(self, sess):
         try:
@@ -1705,11 +1798,15 @@ def run_control_session(conn):
     try:
         sc = read_control_request(conn)
         server = Server(sc, sc.port, send_line)
-    except (OSError, ValueError, KeyError, TypeError) as e:
+    except OSError as e:
+        send_line('ERROR cannot listen: %s' % e)
+        conn.close()
+        return
+    except (ValueError, KeyError, TypeError) as e:
         send_line('ERROR bad scenario: %s' % e)
         conn.close()
         return
-    send_line('PORT %d' % server.port)
+    send_line('PORT %d %s' % (server.port, server.address))
     serving = threading.Thread(target=server.serve, daemon=True)
     serving.start()
     try:
@@ -1728,7 +1825,7 @@ def serve_control(port, stopping):
     lsock.bind(('127.0.0.1', port))
     lsock.listen(16)
     lsock.settimeout(0.2)
-    emit('PORT %d' % lsock.getsockname()[1])
+    emit('PORT %d %s' % lsock.getsockname()[::-1])
     while not stopping.is_set():
         try:
             conn, _ = lsock.accept()
@@ -1740,7 +1837,7 @@ def serve_control(port, stopping):
 
 
 def main(argv=None):
-    ap = argparse.ArgumentParser(description='TDS test server for Kestrel (127.0.0.1 only).')
+    ap = argparse.ArgumentParser(description='TDS test server for Kestrel (loopback only).')
     mode = ap.add_mutually_exclusive_group(required=True)
     mode.add_argument('--scenario', help='scenario JSON file, or - for stdin')
     mode.add_argument('--control', action='store_true',
@@ -1768,9 +1865,13 @@ def main(argv=None):
         except (OSError, ValueError, KeyError, TypeError) as e:
             sys.stderr.write('tds_test_server: bad scenario: %s\n' % e)
             return 2
-        server = Server(sc, args.port if args.port is not None else sc.port)
+        try:
+            server = Server(sc, args.port if args.port is not None else sc.port)
+        except OSError as e:
+            emit('ERROR cannot listen: %s' % e)
+            return 2
         stopping = server.stopping
-        emit('PORT %d' % server.port)
+        emit('PORT %d %s' % (server.port, server.address))
         run = server.serve
 
     def stop(signum, frame):

@@ -21,7 +21,7 @@ start_server() {
     /usr/bin/python3 "$SERVER" --scenario "$1" >"$2" 2>"$2.err" &
     PIDS+=($!)
     for _ in $(seq 50); do
-        PORT=$(sed -n 's/^PORT \([0-9]*\)$/\1/p' "$2" | head -1)
+        PORT=$(sed -n 's/^PORT \([0-9]*\) .*/\1/p' "$2" | head -1)
         [ -n "$PORT" ] && return 0
         sleep 0.1
     done

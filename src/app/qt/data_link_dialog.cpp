@@ -12,9 +12,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/data_link_texts.h"
 #include "app/qt/message_box.h"
 #include "app/qt/qstring_conversion.h"
-#include "connection/connection_check.h"
 
 namespace {
 
@@ -27,28 +27,26 @@ public:
 
 }  // namespace
 
+using namespace kestrel::data_link_texts;
+
 DataLinkDialog::DataLinkDialog(QWidget* parent, kestrel::DatabaseTimeouts timeouts)
     : QDialog(parent), m_timeouts(timeouts) {
     setObjectName(QStringLiteral("DataLinkDialog"));
-    setWindowTitle(QStringLiteral("Propriedades de vínculo de dados"));
+    setWindowTitle(ToQString(kTitle));
 
-    auto* intro =
-        new QLabel(QStringLiteral("Especifique o seguinte para se conectar a dados do SQL Server:"));
+    auto* intro = new QLabel(ToQString(kIntro));
 
-    auto* serverGroup = new QGroupBox(QStringLiteral("1. Selecione ou digite um nome de servidor:"));
+    auto* serverGroup = new QGroupBox(ToQString(kServerGroup));
     m_server = new QLineEdit;
     m_server->setObjectName(QStringLiteral("server"));
-    m_server->setPlaceholderText(QStringLiteral("servidor, servidor\\instância ou servidor,porta"));
-    m_server->setAccessibleName(QStringLiteral("Nome do servidor"));
+    m_server->setPlaceholderText(ToQString(kServerHint));
+    m_server->setAccessibleName(ToQString(kServerName));
     (new QVBoxLayout(serverGroup))->addWidget(m_server);
 
-    auto* logOnGroup =
-        new QGroupBox(QStringLiteral("2. Insira informações para fazer logon no servidor:"));
-    m_integratedSecurity =
-        new QRadioButton(QStringLiteral("Usar a segurança &integrada do Windows NT"));
+    auto* logOnGroup = new QGroupBox(ToQString(kLogOnGroup));
+    m_integratedSecurity = new QRadioButton(ToQString(kIntegratedSecurity));
     m_integratedSecurity->setObjectName(QStringLiteral("integratedSecurity"));
-    m_serverLogin =
-        new QRadioButton(QStringLiteral("Usar um nome de &usuário e senha específicos:"));
+    m_serverLogin = new QRadioButton(ToQString(kServerLogin));
     m_serverLogin->setObjectName(QStringLiteral("serverLogin"));
     m_serverLogin->setChecked(true);
     m_userName = new QLineEdit;
@@ -56,37 +54,37 @@ DataLinkDialog::DataLinkDialog(QWidget* parent, kestrel::DatabaseTimeouts timeou
     m_password = new QLineEdit;
     m_password->setObjectName(QStringLiteral("password"));
     m_password->setEchoMode(QLineEdit::Password);
-    m_blankPassword = new QCheckBox(QStringLiteral("Senha em &branco"));
+    m_blankPassword = new QCheckBox(ToQString(kBlankPassword));
     m_blankPassword->setObjectName(QStringLiteral("blankPassword"));
     auto* credentials = new QFormLayout;
     credentials->setContentsMargins(20, 0, 0, 0);
-    credentials->addRow(QStringLiteral("&Nome de usuário:"), m_userName);
-    credentials->addRow(QStringLiteral("S&enha:"), m_password);
+    credentials->addRow(ToQString(kUserName), m_userName);
+    credentials->addRow(ToQString(kPassword), m_password);
     credentials->addRow(QString(), m_blankPassword);
     auto* logOn = new QVBoxLayout(logOnGroup);
     logOn->addWidget(m_integratedSecurity);
     logOn->addWidget(m_serverLogin);
     logOn->addLayout(credentials);
 
-    auto* databaseGroup =
-        new QGroupBox(QStringLiteral("3. Selecione o banco de dados no servidor:"));
+    auto* databaseGroup = new QGroupBox(ToQString(kDatabaseGroup));
     m_database = new QComboBox;
     m_database->setObjectName(QStringLiteral("database"));
     m_database->setEditable(true);
-    m_database->setAccessibleName(QStringLiteral("Banco de dados"));
-    m_refresh = new QPushButton(QStringLiteral("&Atualizar lista"));
+    m_database->setAccessibleName(ToQString(kDatabaseName));
+    m_refresh = new QPushButton(ToQString(kRefresh));
     m_refresh->setObjectName(QStringLiteral("refresh"));
     m_refresh->setAutoDefault(false);
     auto* database = new QHBoxLayout(databaseGroup);
     database->addWidget(m_database, 1);
     database->addWidget(m_refresh);
 
-    m_test = new QPushButton(QStringLiteral("&Testar conexão"));
+    m_test = new QPushButton(ToQString(kTestConnection));
     m_test->setObjectName(QStringLiteral("testConnection"));
     m_test->setAutoDefault(false);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    buttons->button(QDialogButtonBox::Ok)->setText(ToQString(kOk));
+    buttons->button(QDialogButtonBox::Cancel)->setText(ToQString(kCancel));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
@@ -97,8 +95,7 @@ DataLinkDialog::DataLinkDialog(QWidget* parent, kestrel::DatabaseTimeouts timeou
     layout->addStretch();
     layout->addWidget(buttons);
 
-    connect(m_integratedSecurity, &QRadioButton::toggled, this,
-            &DataLinkDialog::updateLogOnFields);
+    connect(m_integratedSecurity, &QRadioButton::toggled, this, &DataLinkDialog::updateLogOnFields);
     connect(m_blankPassword, &QCheckBox::toggled, this, &DataLinkDialog::updateLogOnFields);
     connect(m_refresh, &QPushButton::clicked, this, &DataLinkDialog::refreshDatabases);
     connect(m_test, &QPushButton::clicked, this, &DataLinkDialog::testConnection);
@@ -108,63 +105,54 @@ DataLinkDialog::DataLinkDialog(QWidget* parent, kestrel::DatabaseTimeouts timeou
     m_server->setFocus();
 }
 
-kestrel::DataLinkChoices DataLinkDialog::choices() const {
-    kestrel::DataLinkChoices chosen;
-    chosen.server = m_server->text().toStdU16String();
-    chosen.integratedSecurity = m_integratedSecurity->isChecked();
-    if (!chosen.integratedSecurity) {
-        chosen.userName = m_userName->text().toStdU16String();
-        chosen.password = m_blankPassword->isChecked() ? u"" : m_password->text().toStdU16String();
-    }
-    chosen.database = m_database->currentText().toStdU16String();
-    return chosen;
+kestrel::DataLinkFields DataLinkDialog::fields() const {
+    return {.server = m_server->text().toStdU16String(),
+            .integratedSecurity = m_integratedSecurity->isChecked(),
+            .userName = m_userName->text().toStdU16String(),
+            .password = m_password->text().toStdU16String(),
+            .blankPassword = m_blankPassword->isChecked(),
+            .database = m_database->currentText().toStdU16String()};
 }
 
 std::u16string DataLinkDialog::connectionString() const {
-    return kestrel::BuildDataLinkString(choices());
+    return kestrel::ConnectionStringOf(fields());
 }
 
 void DataLinkDialog::updateLogOnFields() {
-    const bool serverLogin = !m_integratedSecurity->isChecked();
-    m_userName->setEnabled(serverLogin);
-    m_password->setEnabled(serverLogin && !m_blankPassword->isChecked());
-    m_blankPassword->setEnabled(serverLogin);
+    const kestrel::LogOnFieldsEnabled enabled = kestrel::EnabledLogOnFields(fields());
+    m_userName->setEnabled(enabled.userName);
+    m_password->setEnabled(enabled.password);
+    m_blankPassword->setEnabled(enabled.blankPassword);
 }
 
 void DataLinkDialog::refreshDatabases() {
-    kestrel::DataLinkChoices withoutDatabase = choices();
-    withoutDatabase.database.clear();
-    const QString typed = m_database->currentText();
-    try {
-        std::vector<std::u16string> names;
-        {
-            BusyPointer busy;
-            names = kestrel::ListDatabases(kestrel::BuildDataLinkString(withoutDatabase), m_timeouts);
-        }
-        m_database->clear();
-        for (const std::u16string& name : names) {
-            m_database->addItem(ToQString(name));
-        }
-        m_database->setCurrentText(typed);
-    } catch (const kestrel::Failure& failure) {
-        ShowMessageBox(this, QMessageBox::Warning,
-                       QStringLiteral("Não foi possível obter a lista de bancos de dados:\n") +
-                           ToQString(failure.description));
+    std::variant<std::vector<std::u16string>, kestrel::DataLinkNotice> listed;
+    {
+        BusyPointer busy;
+        listed = kestrel::ListDataLinkDatabases(fields(), m_timeouts);
     }
+    if (const auto* notice = std::get_if<kestrel::DataLinkNotice>(&listed)) {
+        showNotice(*notice);
+        return;
+    }
+    const QString typed = m_database->currentText();
+    m_database->clear();
+    for (const std::u16string& name : std::get<std::vector<std::u16string>>(listed)) {
+        m_database->addItem(ToQString(name));
+    }
+    m_database->setCurrentText(typed);
 }
 
 void DataLinkDialog::testConnection() {
-    std::optional<kestrel::Failure> failure;
+    kestrel::DataLinkNotice notice;
     {
         BusyPointer busy;
-        failure = kestrel::TestConnection(connectionString(), m_timeouts);
+        notice = kestrel::TestDataLink(fields(), m_timeouts);
     }
-    if (failure) {
-        ShowMessageBox(this, QMessageBox::Warning,
-                       QStringLiteral("Falha no teste de conexão:\n") +
-                           ToQString(failure->description));
-    } else {
-        ShowMessageBox(this, QMessageBox::Information,
-                       QStringLiteral("Teste de conexão concluído com êxito."));
-    }
+    showNotice(notice);
+}
+
+void DataLinkDialog::showNotice(const kestrel::DataLinkNotice& notice) {
+    ShowMessageBox(this, notice.failed ? QMessageBox::Warning : QMessageBox::Information,
+                   ToQString(notice.text));
 }

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "connection/data_link_string.h"
+#include "app/data_link_form.h"
 #include "connection/database_access.h"
 
 class QCheckBox;
@@ -12,21 +12,23 @@ class QPushButton;
 class QRadioButton;
 
 // Our own data-link dialog: the server, the log-on and the database of a new connection. It can
-// test the connection and fetch the server's databases without closing.
+// test the connection and fetch the server's databases without closing. What it decides lives in
+// app/data_link_form.h; this is its Qt view.
 class DataLinkDialog : public QDialog {
     Q_OBJECT
 
 public:
     explicit DataLinkDialog(QWidget* parent, kestrel::DatabaseTimeouts timeouts = {});
 
-    kestrel::DataLinkChoices choices() const;
     // The OLE DB connection string for what is filled in now.
     std::u16string connectionString() const;
 
 private:
+    kestrel::DataLinkFields fields() const;
     void updateLogOnFields();
     void refreshDatabases();
     void testConnection();
+    void showNotice(const kestrel::DataLinkNotice& notice);
 
     kestrel::DatabaseTimeouts m_timeouts;
     QLineEdit* m_server = nullptr;

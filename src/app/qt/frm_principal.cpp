@@ -2,11 +2,14 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <map>
 
-#include "base/maker_contact.h"
+#include "app/frm_principal_layout.h"
 #include "app/qt/qstring_conversion.h"
 #include "app/qt/twips.h"
 
+using kestrel::ControlDescription;
+using kestrel::ControlKind;
 using kestrel::TextBox;
 
 namespace {
@@ -14,11 +17,12 @@ namespace {
 // "MS Sans Serif" 8.25 pt is 11 pixels at 96 dpi. A pixel size keeps the captions inside their
 // controls whatever dpi the display reports; where the family is missing, Arial's metrics fit.
 QFont DialogFont(bool bold) {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Microsoft Sans Serif"),
-                                QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
+    const QString family = ToQString(kestrel::kDialogFontFamily);
+    QFont::insertSubstitutions(
+        family, {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+                 QStringLiteral("Arial")});
+    QFont font(family);
+    font.setPixelSize(kestrel::kDialogFontHundredthsOfPoint * 96 / 7200);
     font.setBold(bold);
     return font;
 }
@@ -36,10 +40,39 @@ void FitCaption(QLabel* label) {
     label->setFont(font);
 }
 
-constexpr int kBoxLeft = 2340;
-constexpr int kBoxWidth = 4110;
-constexpr int kBoxHeight = 315;
-constexpr int kLabelHeight = 195;
+QRect Pixels(const kestrel::TwipsRect& twips) {
+    return {Twips(twips.left), Twips(twips.top), Twips(twips.width), Twips(twips.height)};
+}
+
+// Value boxes are read-only but selectable, so that a technician can copy their text into a
+// ticket.
+QWidget* MakeControl(const ControlDescription& control, QWidget* container) {
+    const QString caption = ToQString(control.caption);
+    switch (control.kind) {
+        case ControlKind::CommandButton: {
+            auto* button = new QPushButton(caption, container);
+            button->setAutoDefault(false);
+            return button;
+        }
+        case ControlKind::Label: {
+            auto* label = new QLabel(caption, container);
+            label->setAlignment(control.box ? Qt::AlignRight | Qt::AlignTop
+                                            : Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case ControlKind::TextBox: {
+            auto* box = new QLineEdit(container);
+            box->setReadOnly(true);
+            return box;
+        }
+        case ControlKind::PictureBox: {
+            auto* band = new QFrame(container);
+            band->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            return band;
+        }
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -47,101 +80,51 @@ FrmPrincipal::FrmPrincipal(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmPrincipal"));
-    setWindowTitle(QStringLiteral("Kestrel - Versão 5.5/2015"));
-    setFixedSize(Twips(7110), Twips(5055));
+    setWindowTitle(ToQString(kestrel::kFrmPrincipalCaption));
+    setFixedSize(Twips(kestrel::kClientWidthTwips), Twips(kestrel::kClientHeightTwips));
     setFont(DialogFont(false));
 
-    auto makeButton = [this](const char* name, const QString& caption, QRect twips, bool bold) {
-        auto* button = new QPushButton(caption, this);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setGeometry(Twips(twips.x()), Twips(twips.y()), Twips(twips.width()),
-                            Twips(twips.height()));
-        button->setAutoDefault(false);
-        if (bold) {
-            button->setFont(DialogFont(true));
+    std::map<std::string_view, QWidget*> made;
+    for (const ControlDescription& control : kestrel::FrmPrincipalControls()) {
+        QWidget* widget =
+            MakeControl(control, control.container.empty() ? this : made.at(control.container));
+        widget->setObjectName(QString::fromLatin1(control.name));
+        widget->setGeometry(Pixels(control.twips));
+        if (control.bold) {
+            widget->setFont(DialogFont(true));
         }
-        return button;
-    };
-    cmdQuintara =
-        makeButton("cmdQuintara", QStringLiteral("Ler Quintara..."), {1110, 120, 2145, 435}, true);
-    cmdNovaConexao = makeButton("cmdNovaConexao", QStringLiteral("Ler Nova Conexão..."),
-                                {3855, 120, 2145, 435}, true);
-
-    m_boxes[int(TextBox::txtServidor)] =
-        addValueRow("Label2", QStringLiteral("Servidor:"), "txtServidor", 1620, 630, 765, 60);
-    m_boxes[int(TextBox::txtVersao)] = addValueRow(
-        "Label1", QStringLiteral("Versão do SQL Server:"), "txtVersao", 615, 1635, 1185, 60);
-    m_boxes[int(TextBox::txtNivel)] = addValueRow("Label3", QStringLiteral("Nível do SQL Server:"),
-                                                  "txtNivel", 720, 1530, 1620, 60);
-    m_boxes[int(TextBox::txtEdicao)] = addValueRow(
-        "Label4", QStringLiteral("Edição do SQL Server:"), "txtEdicao", 615, 1635, 2040, 60);
-    m_boxes[int(TextBox::txtEngineEdition)] =
-        addValueRow("Label8", QStringLiteral("Edição:"), "txtEngineEdition", 1710, 540, 2445, 60);
-    m_boxes[int(TextBox::txtBancoDados)] = addValueRow(
-        "Label5", QStringLiteral("Nome do Banco de Dados:"), "txtBancoDados", 315, 1935, 2850, 60);
-    m_boxes[int(TextBox::txtTamanhoBancoDados)] =
-        addValueRow("Label6", QStringLiteral("Tamanho do Banco de Dados:"), "txtTamanhoBancoDados",
-                    60, 2190, 3270, 60);
-    m_boxes[int(TextBox::txtLocalBD)] =
-        addValueRow("Label9", QStringLiteral("Local Banco:"), "txtLocalBD", 1305, 945, 3660, 45);
-
-    Command1 = makeButton("Command1", QStringLiteral("&Fechar"), {5550, 4185, 1290, 405}, false);
-
-    auto* picture1 = new QFrame(this);
-    picture1->setObjectName(QStringLiteral("Picture1"));
-    picture1->setGeometry(0, Twips(4695), Twips(7110), Twips(360));
-    picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto* label7 = new QLabel(ToQString(u"Quintara 2015 - ") + ToQString(kestrel::maker::kWebSite) +
-                                  ToQString(u" - ") + ToQString(kestrel::maker::kSupportEmail),
-                              picture1);
-    label7->setObjectName(QStringLiteral("Label7"));
-    label7->setGeometry(Twips(45), Twips(60), Twips(6465), Twips(195));
-    label7->setFont(DialogFont(true));
-    FitCaption(label7);
-
-    // Keyboard order of the controls that take focus, as the support staff know it.
-    QWidget* const order[] = {box(TextBox::txtServidor),
-                              box(TextBox::txtVersao),
-                              box(TextBox::txtNivel),
-                              box(TextBox::txtEdicao),
-                              box(TextBox::txtBancoDados),
-                              box(TextBox::txtTamanhoBancoDados),
-                              Command1,
-                              cmdQuintara,
-                              cmdNovaConexao,
-                              box(TextBox::txtEngineEdition),
-                              box(TextBox::txtLocalBD)};
-    for (std::size_t i = 1; i < std::size(order); ++i) {
-        setTabOrder(order[i - 1], order[i]);
+        if (control.kind == ControlKind::TextBox) {
+            m_boxes[int(*control.box)] = static_cast<QLineEdit*>(widget);
+        }
+        made[control.name] = widget;
     }
-    box(TextBox::txtServidor)->setFocus();
+    // Screen readers name each box after its label, without the colon.
+    for (const ControlDescription& control : kestrel::FrmPrincipalControls()) {
+        if (control.kind != ControlKind::Label) {
+            continue;
+        }
+        auto* label = static_cast<QLabel*>(made.at(control.name));
+        if (control.box) {
+            label->setBuddy(box(*control.box));
+            box(*control.box)->setAccessibleName(label->text().chopped(1));
+        }
+        FitCaption(label);
+    }
+    cmdQuintara = static_cast<QPushButton*>(made.at("cmdQuintara"));
+    cmdNovaConexao = static_cast<QPushButton*>(made.at("cmdNovaConexao"));
+    Command1 = static_cast<QPushButton*>(made.at("Command1"));
+
+    const std::vector<const ControlDescription*> order = kestrel::FocusOrder();
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(made.at(order[i - 1]->name), made.at(order[i]->name));
+    }
+    made.at(order.front()->name)->setFocus();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(600);
+    Timer1->setInterval(kestrel::kTimer1IntervalMs);
 }
 
 QLineEdit* FrmPrincipal::box(TextBox which) const {
     return m_boxes[int(which)];
-}
-
-// A label ends 90 twips left of its box; value boxes are read-only but selectable, so that a
-// technician can copy their text into a ticket.
-QLineEdit* FrmPrincipal::addValueRow(const char* labelName, const QString& caption,
-                                     const char* boxName, int labelLeft, int labelWidth, int boxTop,
-                                     int labelTopOffset) {
-    auto* valueBox = new QLineEdit(this);
-    valueBox->setObjectName(QString::fromLatin1(boxName));
-    valueBox->setGeometry(Twips(kBoxLeft), Twips(boxTop), Twips(kBoxWidth), Twips(kBoxHeight));
-    valueBox->setReadOnly(true);
-    valueBox->setAccessibleName(caption.chopped(1));
-
-    auto* label = new QLabel(caption, this);
-    label->setObjectName(QString::fromLatin1(labelName));
-    label->setGeometry(Twips(labelLeft), Twips(boxTop + labelTopOffset), Twips(labelWidth),
-                       Twips(kLabelHeight));
-    label->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    label->setBuddy(valueBox);
-    FitCaption(label);
-    return valueBox;
 }

@@ -9,8 +9,8 @@
 
 #include "app/window_services.h"
 
-// The program's one window. It holds the controls and nothing else: every event is forwarded to the
-// handlers (see ConnectHandlers).
+// The program's one window, built from its description (app/frm_principal_layout.h). It holds the
+// controls and nothing else: every event is forwarded to the handlers (see ConnectHandlers).
 class FrmPrincipal : public QWidget {
     Q_OBJECT
 
@@ -25,8 +25,5 @@ public:
     QTimer* Timer1 = nullptr;
 
 private:
-    QLineEdit* addValueRow(const char* labelName, const QString& caption, const char* boxName,
-                           int labelLeft, int labelWidth, int boxTop, int labelTopOffset);
-
     QLineEdit* m_boxes[8] = {};
 };

@@ -9,16 +9,16 @@
 #include <QtTest>
 #include <functional>
 
+#include "app/main_window_handlers.h"
 #include "app/qt/data_link_dialog.h"
 #include "app/qt/frm_principal.h"
 #include "app/qt/handler_wiring.h"
-#include "app/main_window_handlers.h"
 #include "app/qt/qt_connection_prompt.h"
 #include "app/qt/qt_window_services.h"
-#include "support/temp_wine_prefix.h"
 #include "settings/wine_registry.h"
 #include "support/scenario.h"
 #include "support/tds_test_server.h"
+#include "support/temp_wine_prefix.h"
 #include "support/wine_system_reg.h"
 
 using kestrel::TextBox;
@@ -27,8 +27,13 @@ namespace {
 
 constexpr kestrel::DatabaseTimeouts kTimeouts{std::chrono::seconds(5), std::chrono::seconds(5)};
 
+// On port 1433 of a loopback address of its own, where its SQL Server Browser knows QUINTARA: the
+// settings name it as a plain host, the dialog as the named instance.
 Scenario TwoDatabases() {
     Scenario scenario;
+    scenario.address = "own";
+    scenario.port = 1433;
+    scenario.browserInstances = {"QUINTARA"};
     ScenarioDatabase treino;
     treino.name = "QuintaraTreino";
     treino.dbSize = "     48.00 MB";
@@ -73,7 +78,7 @@ private slots:
     void lerQuintaraFillsEveryBox() {
         storeSettings("Quintara");
         QTest::mouseClick(m_window->cmdQuintara, Qt::LeftButton);
-        QCOMPARE(text(TextBox::txtServidor), QStringLiteral("127.0.0.1,%1").arg(m_server->port()));
+        QCOMPARE(text(TextBox::txtServidor), QString::fromStdString(m_server->address()));
         waitForThePass();
         QCOMPARE(m_messages, QStringList());
         QCOMPARE(text(TextBox::txtVersao),
@@ -101,6 +106,8 @@ private slots:
         });
         QTest::mouseClick(m_window->cmdNovaConexao, Qt::LeftButton);
         QCOMPARE(text(TextBox::txtServidor), QStringLiteral("SRVTESTE"));
+        // Once for the list of databases, once for the connection.
+        QCOMPARE(m_server->count("BROWSER INSTANCE QUINTARA"), 2u);
         waitForThePass();
         QCOMPARE(m_messages, QStringList());
         QCOMPARE(text(TextBox::txtBancoDados), QStringLiteral("QuintaraTreino"));
@@ -147,7 +154,7 @@ private slots:
 private:
     static void fill(DataLinkDialog* dialog, const QString& user, const QString& password) {
         dialog->findChild<QLineEdit*>(QStringLiteral("server"))
-            ->setText(QStringLiteral("127.0.0.1,%1").arg(s_port));
+            ->setText(QString::fromStdString(s_address) + QStringLiteral("\\QUINTARA"));
         dialog->findChild<QLineEdit*>(QStringLiteral("userName"))->setText(user);
         dialog->findChild<QLineEdit*>(QStringLiteral("password"))->setText(password);
     }
@@ -155,7 +162,7 @@ private:
     void storeSettings(const std::string& database) {
         WriteWineSystemReg(m_prefix.path(), "Software\\Norvik\\Database",
                            {{"GerenciadorBancoDados", "SQLServer2000"},
-                            {"Servidor", "127.0.0.1," + std::to_string(m_server->port())},
+                            {"Servidor", m_server->address()},
                             {"BancoBados", database},
                             {"NameUser", "sa"},
                             {"Password", m_scenario.password},
@@ -164,7 +171,7 @@ private:
 
     // A message box is noted and closed; the dialog gets the next scripted step.
     void answerModals() {
-        s_port = m_server->port();
+        s_address = m_server->address();
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (!widget->isVisible()) {
                 continue;
@@ -195,7 +202,7 @@ private:
 
     QString text(TextBox box) const { return m_window->box(box)->text(); }
 
-    static inline int s_port = 0;
+    static inline std::string s_address;
     Scenario m_scenario = TwoDatabases();
     TempWinePrefix m_prefix;
     kestrel::WineRegistry m_registry{m_prefix.path()};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+
+// The tooltip of the value boxes: each shows its box's whole text, which the box may be too
+// narrow for. An empty text shows no tip.
+class BoxTooltips {
+public:
+    explicit BoxTooltips(HWND window);
+    ~BoxTooltips();
+    BoxTooltips(const BoxTooltips&) = delete;
+    BoxTooltips& operator=(const BoxTooltips&) = delete;
+
+    void Add(HWND box);
+    void SetText(HWND box, const std::wstring& text);
+
+private:
+    TOOLINFOW Tool(HWND box, const std::wstring& text) const;
+
+    HWND m_window;
+    HWND m_tooltip;
+};

@@ -1,0 +1,26 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "app/main_window_handlers.h"
+#include "app/win32/frm_principal.h"
+#include "app/win32/message_loop.h"
+#include "app/win32/win32_connection_prompt.h"
+#include "app/win32/win32_window_services.h"
+#include "settings/platform_registry.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
+
+    FrmPrincipal window;
+    Win32WindowServices services(window);
+    const std::unique_ptr<kestrel::RegistryApi> registry = kestrel::MakePlatformRegistry();
+    Win32ConnectionPrompt prompt(window);
+    kestrel::MainWindowHandlers handlers(services, *registry, prompt);
+    window.ForwardEventsTo(handlers);
+    window.Show(showCommand);
+    return RunMessageLoop(window.Handle());
+}

@@ -1,0 +1,202 @@
+#include "connection/sql_browser.h"
+
+#include <algorithm>
+
+#include "base/failure.h"
+#include "base/text.h"
+#include "connection/connection_string.h"
+#include "connection/connection_string_data_source.h"
+#include "connection/database_access.h"
+#include "connection/udp_exchange.h"
+#include "settings/windows_1252.h"
+
+namespace kestrel {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint16_t kBrowserPort = 1434;
+constexpr char kAnswer = 0x05;
+constexpr char kAskForInstance = 0x04;
+constexpr char kAskForList = 0x03;
+// The longest instance name a question may carry, in bytes.
+constexpr std::size_t kLongestInstanceName = 32;
+// How long the Browser is given to answer one question before it is asked again.
+constexpr auto kAnswerWait = 1s;
+
+// The next ";"-ended field of `text` from `at`, which moves past it.
+std::u16string_view NextField(std::u16string_view text, std::size_t& at) {
+    const std::size_t end = std::min(text.find(u';', at), text.size());
+    const std::u16string_view field = text.substr(at, end - at);
+    at = end + 1;
+    return field;
+}
+
+// Host names reach the resolver in ASCII: that is all the network's names are written in.
+std::optional<std::string> AsciiHostName(std::u16string_view host) {
+    std::string ascii;
+    for (char16_t c : host) {
+        if (c == 0 || c >= 0x80) {
+            return std::nullopt;
+        }
+        ascii += static_cast<char>(c);
+    }
+    return ascii;
+}
+
+std::u16string Named(std::u16string_view name) {
+    return u"\"" + std::u16string(name) + u"\"";
+}
+
+std::u16string OfServer(std::u16string_view host) {
+    return u"O serviço SQL Server Browser do servidor " + Named(host);
+}
+
+[[noreturn]] void ThrowUnknownHost(std::u16string_view host, std::u16string_view instance) {
+    throw Failure{database_error::kDriverFailure,
+                  u"Não foi possível conectar ao servidor SQL Server " +
+                      Named(std::u16string(host) + u"\\" + std::u16string(instance)) +
+                      u": o nome do servidor não corresponde a nenhum endereço na rede. Verifique "
+                      u"o nome do servidor e o DNS da rede."};
+}
+
+[[noreturn]] void ThrowNoAnswer(std::u16string_view host, std::u16string_view instance,
+                                std::chrono::milliseconds wait) {
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(wait).count();
+    throw Failure{database_error::kDriverFailure,
+                  OfServer(host) + u" não respondeu em " + DecimalText(seconds) +
+                      (seconds == 1 ? u" segundo" : u" segundos") +
+                      u" à pergunta pela porta da instância " + Named(instance) +
+                      u": o serviço não está em execução, a rede bloqueia a porta UDP 1434 ou o "
+                      u"servidor não tem essa instância. Verifique os nomes do servidor e da "
+                      u"instância, ou informe a porta da instância (" +
+                      std::u16string(host) + u"\\" + std::u16string(instance) + u",porta)."};
+}
+
+[[noreturn]] void ThrowUnknownInstance(std::u16string_view host, std::u16string_view instance,
+                                       const std::vector<BrowserInstance>& listed) {
+    std::u16string names;
+    for (const BrowserInstance& known : listed) {
+        names += (names.empty() ? u"" : u", ") + known.name;
+    }
+    throw Failure{database_error::kDriverFailure,
+                  OfServer(host) + u" respondeu, mas não conhece a instância " + Named(instance) +
+                      (names.empty() ? u"; ele não informou nenhuma instância."
+                                     : u". Instâncias desse servidor: " + names + u".") +
+                      u" Verifique o nome da instância."};
+}
+
+[[noreturn]] void ThrowNoTcp(std::u16string_view host, std::u16string_view instance) {
+    throw Failure{database_error::kDriverFailure,
+                  OfServer(host) + u" informou que a instância " + Named(instance) +
+                      u" não aceita conexões TCP/IP. Habilite o protocolo TCP/IP dessa instância "
+                      u"no SQL Server Configuration Manager."};
+}
+
+}  // namespace
+
+std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_view datagram) {
+    if (datagram.size() < 3 || datagram[0] != kAnswer) {
+        return std::nullopt;
+    }
+    const std::size_t size =
+        std::size_t(std::uint8_t(datagram[1])) | std::size_t(std::uint8_t(datagram[2])) << 8;
+    if (size > datagram.size() - 3) {
+        return std::nullopt;
+    }
+    // "key;value;" pairs, where an empty key (";;") ends the instance.
+    const std::u16string data = DecodeWindows1252(datagram.substr(3, size));
+    std::vector<BrowserInstance> instances;
+    bool inInstance = false;
+    for (std::size_t at = 0; at < data.size();) {
+        const std::u16string_view key = NextField(data, at);
+        if (key.empty()) {
+            inInstance = false;
+            continue;
+        }
+        const std::u16string_view value = NextField(data, at);
+        if (EqualsIgnoringCase(key, u"InstanceName")) {
+            instances.push_back({std::u16string(value), std::nullopt});
+            inInstance = true;
+        } else if (inInstance && EqualsIgnoringCase(key, u"tcp")) {
+            instances.back().tcpPort = ReadPortNumber(value);
+        }
+    }
+    return instances;
+}
+
+std::uint16_t AskSqlBrowserForPort(std::u16string_view host, std::u16string_view instance,
+                                   std::chrono::milliseconds wait) {
+    const std::string name = EncodeWindows1252(instance);
+    if (name.size() > kLongestInstanceName) {
+        throw Failure{database_error::kBadConnectionString,
+                      u"O nome da instância " + Named(instance) +
+                          u" é longo demais: o serviço SQL Server Browser aceita nomes de até 32 "
+                          u"caracteres."};
+    }
+    const std::optional<std::string> hostName = AsciiHostName(host);
+    if (!hostName) {
+        ThrowUnknownHost(host, instance);
+    }
+    UdpExchange browser(*hostName, kBrowserPort);
+    if (!browser.HostFound()) {
+        ThrowUnknownHost(host, instance);
+    }
+
+    using Clock = std::chrono::steady_clock;
+    // A Browser answers only for the instances it has; its list tells an instance it does not
+    // know from a Browser that is not there.
+    const std::string questions[] = {kAskForInstance + name + '\0', std::string(1, kAskForList)};
+    Clock::time_point deadline = Clock::now() + wait;
+    Clock::time_point nextQuestion = Clock::now();
+    std::optional<std::vector<BrowserInstance>> listed;
+    for (Clock::time_point now = Clock::now(); now < deadline; now = Clock::now()) {
+        if (now >= nextQuestion) {
+            for (const std::string& question : questions) {
+                browser.Send(question);
+            }
+            nextQuestion = now + kAnswerWait;
+        }
+        const std::optional<std::string> datagram = browser.Receive(
+            std::chrono::ceil<std::chrono::milliseconds>(std::min(deadline, nextQuestion) - now));
+        const auto instances = datagram ? ReadSqlBrowserAnswer(*datagram) : std::nullopt;
+        if (!instances) {
+            continue;
+        }
+        for (const BrowserInstance& known : *instances) {
+            if (EqualsIgnoringCase(known.name, instance)) {
+                if (!known.tcpPort) {
+                    ThrowNoTcp(host, instance);
+                }
+                return *known.tcpPort;
+            }
+        }
+        // The answer about the instance itself, if any, comes hard on the list's heels.
+        if (!listed) {
+            listed = *instances;
+            deadline = std::min(deadline, Clock::now() + kAnswerWait);
+        }
+    }
+    if (listed) {
+        ThrowUnknownInstance(host, instance, *listed);
+    }
+    ThrowNoAnswer(host, instance, wait);
+}
+
+InstancePort FindInstancePort(std::u16string_view oleDbString, std::u16string_view driver,
+                              std::chrono::seconds loginBound) {
+    const std::optional<NamedInstance> named = InstanceToLookUp(oleDbString, driver);
+    if (!named) {
+        return {std::nullopt, loginBound};
+    }
+    // The Browser's time comes out of the log-on's, in whole seconds as the log-on timeout is.
+    const std::chrono::seconds wait = std::clamp<std::chrono::seconds>(loginBound / 3, 1s, 3s);
+    const auto started = std::chrono::steady_clock::now();
+    const std::uint16_t port = AskSqlBrowserForPort(named->host, named->instance, wait);
+    const auto left = std::chrono::floor<std::chrono::seconds>(
+        loginBound - (std::chrono::steady_clock::now() - started));
+    return {port, std::max<std::chrono::seconds>(left, 1s)};
+}
+
+}  // namespace kestrel

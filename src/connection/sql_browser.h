@@ -1,0 +1,47 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+// The SQL Server Browser service (UDP port 1434) tells which TCP port serves each named instance
+// of its machine.
+
+// What the Browser says of one instance.
+struct BrowserInstance {
+    std::u16string name;
+    std::optional<std::uint16_t> tcpPort;  // nothing when the instance takes no TCP connections
+};
+
+// The instances an answer (SVR_RESP) describes: one for the question about one instance, all of
+// the machine's for the question for the list. Nothing for a datagram that is not an answer.
+std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_view datagram);
+
+// Asks the Browser of `host` for the TCP port of `instance`, and for its list of instances; both
+// questions go again every second until an answer comes or `wait` has passed. Throws Failure with
+// a Portuguese description naming the instance and the host when the host's name gives no
+// address, when no Browser answers, when the Browser does not know the instance (its list lacks
+// it) or knows it without TCP.
+std::uint16_t AskSqlBrowserForPort(std::u16string_view host, std::u16string_view instance,
+                                   std::chrono::milliseconds wait);
+
+// The port of the named instance that a FreeTDS connection string needs, and the time the log-on
+// may still take.
+struct InstancePort {
+    std::optional<std::uint16_t> port;
+    std::chrono::seconds loginTimeLeft;
+};
+
+// FreeTDS asks the Browser itself for 16 seconds, past the log-on bound, so for FreeTDS and a
+// data source "host\INSTANCE" without a port the Browser is asked here, for a part of
+// `loginBound`; the log-on gets what is left. Otherwise no port, and the whole bound for the
+// log-on. Throws Failure as AskSqlBrowserForPort, and for a string that cannot be read.
+InstancePort FindInstancePort(std::u16string_view oleDbString, std::u16string_view driver,
+                              std::chrono::seconds loginBound);
+
+}  // namespace kestrel

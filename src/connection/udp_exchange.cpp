@@ -1,0 +1,173 @@
+#include "connection/udp_exchange.h"
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+#include <thread>
+
+#include "base/failure.h"
+#include "connection/database_access.h"
+
+namespace kestrel {
+
+namespace {
+
+#ifdef _WIN32
+using Socket = SOCKET;
+constexpr Socket kNoSocket = INVALID_SOCKET;
+
+void CloseSocket(Socket socket) {
+    closesocket(socket);
+}
+
+int Poll(pollfd* sockets, std::size_t count, int milliseconds) {
+    return WSAPoll(sockets, static_cast<ULONG>(count), milliseconds);
+}
+
+int ReadDatagram(Socket socket, char* buffer, std::size_t size) {
+    return recv(socket, buffer, static_cast<int>(size), 0);
+}
+
+void SendDatagram(Socket socket, std::string_view datagram) {
+    send(socket, datagram.data(), static_cast<int>(datagram.size()), 0);
+}
+
+bool MakeNonBlocking(Socket socket) {
+    u_long on = 1;
+    return ioctlsocket(socket, FIONBIO, &on) == 0;
+}
+
+bool StartSockets() {
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+}
+#else
+using Socket = int;
+constexpr Socket kNoSocket = -1;
+
+void CloseSocket(Socket socket) {
+    close(socket);
+}
+
+int Poll(pollfd* sockets, std::size_t count, int milliseconds) {
+    return poll(sockets, count, milliseconds);
+}
+
+int ReadDatagram(Socket socket, char* buffer, std::size_t size) {
+    return static_cast<int>(recv(socket, buffer, size, 0));
+}
+
+void SendDatagram(Socket socket, std::string_view datagram) {
+    send(socket, datagram.data(), datagram.size(), 0);
+}
+
+bool MakeNonBlocking(Socket socket) {
+    const int flags = fcntl(socket, F_GETFL);
+    return flags != -1 && fcntl(socket, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+bool StartSockets() {
+    return true;
+}
+#endif
+
+[[noreturn]] void ThrowNoSocket() {
+    throw Failure{
+        database_error::kDriverFailure,
+        u"O sistema não abriu um socket UDP para consultar o serviço SQL Server Browser."};
+}
+
+}  // namespace
+
+UdpExchange::UdpExchange(const std::string& host, std::uint16_t port) {
+    if (!StartSockets()) {
+        ThrowNoSocket();
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_DGRAM;
+    hints.ai_protocol = IPPROTO_UDP;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+        return;
+    }
+    for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
+        const Socket socket =
+            ::socket(address->ai_family, address->ai_socktype, address->ai_protocol);
+        if (socket == kNoSocket) {
+            continue;
+        }
+        if (!MakeNonBlocking(socket) ||
+            connect(socket, address->ai_addr, static_cast<int>(address->ai_addrlen)) != 0) {
+            CloseSocket(socket);
+            continue;
+        }
+        m_sockets.push_back(static_cast<std::uintptr_t>(socket));
+    }
+    const bool anyAddress = found != nullptr;
+    freeaddrinfo(found);
+    if (anyAddress && m_sockets.empty()) {
+        ThrowNoSocket();
+    }
+}
+
+UdpExchange::~UdpExchange() {
+    for (std::uintptr_t socket : m_sockets) {
+        CloseSocket(static_cast<Socket>(socket));
+    }
+}
+
+void UdpExchange::Send(std::string_view datagram) {
+    for (std::uintptr_t socket : m_sockets) {
+        SendDatagram(static_cast<Socket>(socket), datagram);
+    }
+}
+
+std::optional<std::string> UdpExchange::Receive(std::chrono::milliseconds wait) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + wait;
+    std::vector<pollfd> polled;
+    for (std::uintptr_t socket : m_sockets) {
+        polled.push_back({static_cast<Socket>(socket), POLLIN, 0});
+    }
+    // The largest answer the Browser sends (a list of instances) is 65,535 bytes and its header.
+    std::string datagram(65538, '\0');
+    for (Clock::time_point now = Clock::now(); now < deadline; now = Clock::now()) {
+        if (polled.empty()) {
+            std::this_thread::sleep_until(deadline);
+            break;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+        if (Poll(polled.data(), polled.size(), static_cast<int>(left.count())) <= 0) {
+            continue;
+        }
+        for (auto socket = polled.begin(); socket != polled.end();) {
+            if (socket->revents == 0) {
+                ++socket;
+                continue;
+            }
+            const int size = ReadDatagram(socket->fd, datagram.data(), datagram.size());
+            if (size > 0) {
+                datagram.resize(std::size_t(size));
+                return datagram;
+            }
+            // An event without a datagram is the report that nothing listens at that address,
+            // which some systems repeat: the address is left alone until the next question.
+            socket = polled.erase(socket);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace kestrel

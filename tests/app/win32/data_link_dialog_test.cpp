@@ -1,0 +1,107 @@
+// The connection dialog on the Windows API, shown modal to the real window and used from another
+// thread as a user would: its fields, "Testar conexão", "Atualizar lista" and the string it yields.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <windowsx.h>
+
+#include <thread>
+
+#include "app/win32/frm_principal.h"
+#include "app/win32/resource.h"
+#include "app/win32/win32_connection_prompt.h"
+#include "connection/data_link_string.h"
+#include "support/scenario.h"
+#include "support/tds_test_server.h"
+#include "support/utf16.h"
+#include "support/win32_ui.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr kestrel::DatabaseTimeouts kTimeouts{std::chrono::seconds(10), std::chrono::seconds(10)};
+
+// Clicks `button` of `dialog` and gives the text of the message box that it opens, closed.
+std::wstring ClickAndReadTheMessage(HWND dialog, int button) {
+    Answer(dialog, button);
+    const HWND box = WaitForWindow([&] { return FindOwnedDialog(dialog); }, 30s);
+    if (box == nullptr) {
+        return L"(no message box)";
+    }
+    const std::wstring text = MessageBoxText(box) + (MessageBoxHasIcon(box) ? L" [icon]" : L"");
+    Answer(box, IDOK);
+    WaitForWindow([&] { return IsWindow(box) ? nullptr : dialog; }, 10s);
+    return text;
+}
+
+void Type(HWND dialog, int field, const std::wstring& text) {
+    SendMessageW(GetDlgItem(dialog, field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool Enabled(HWND dialog, int field) {
+    return IsWindowEnabled(GetDlgItem(dialog, field));
+}
+
+TEST(Win32DataLinkDialog, TestsListsAndYieldsTheStringOfItsFields) {
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
+    const Scenario scenario;
+    const TdsTestServer server(scenario.Json());
+    const std::wstring address = L"127.0.0.1," + std::to_wstring(server.port());
+    FrmPrincipal window;
+    window.Show(SW_SHOWNORMAL);
+    Win32ConnectionPrompt prompt(window, kTimeouts);
+
+    std::thread user([&] {
+        const HWND dialog = WaitForWindow([&] { return FindOwnedDialog(window.Handle()); }, 30s);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(ControlText(dialog), L"Propriedades de vínculo de dados");
+        EXPECT_EQ(ControlText(GetDlgItem(dialog, IDC_TEST_CONNECTION)), L"&Testar conexão");
+        EXPECT_EQ(ControlText(GetDlgItem(dialog, IDCANCEL)), L"Cancelar");
+
+        SendMessageW(GetDlgItem(dialog, IDC_INTEGRATED_SECURITY), BM_CLICK, 0, 0);
+        EXPECT_FALSE(Enabled(dialog, IDC_USER_NAME) || Enabled(dialog, IDC_PASSWORD) ||
+                     Enabled(dialog, IDC_BLANK_PASSWORD));
+        SendMessageW(GetDlgItem(dialog, IDC_SERVER_LOGIN), BM_CLICK, 0, 0);
+        SendMessageW(GetDlgItem(dialog, IDC_BLANK_PASSWORD), BM_CLICK, 0, 0);
+        EXPECT_TRUE(Enabled(dialog, IDC_USER_NAME));
+        EXPECT_FALSE(Enabled(dialog, IDC_PASSWORD));
+        SendMessageW(GetDlgItem(dialog, IDC_BLANK_PASSWORD), BM_CLICK, 0, 0);
+        EXPECT_TRUE(Enabled(dialog, IDC_PASSWORD));
+
+        Type(dialog, IDC_SERVER, address);
+        Type(dialog, IDC_USER_NAME, L"sa");
+        Type(dialog, IDC_PASSWORD, L"errada");
+        const std::wstring refused = ClickAndReadTheMessage(dialog, IDC_TEST_CONNECTION);
+        EXPECT_TRUE(refused.starts_with(L"Falha no teste de conexão:\nLogin failed for user 'sa'."))
+            << testing::PrintToString(refused);
+        EXPECT_EQ(refused.find(L"errada"), std::wstring::npos);
+
+        Type(dialog, IDC_PASSWORD, L"Senha;1}");
+        EXPECT_EQ(ClickAndReadTheMessage(dialog, IDC_TEST_CONNECTION),
+                  L"Teste de conexão concluído com êxito. [icon]");
+
+        Type(dialog, IDC_DATABASE, L"Quintara");
+        Answer(dialog, IDC_REFRESH);
+        const HWND databases = GetDlgItem(dialog, IDC_DATABASE);
+        WaitForWindow(
+            [&] { return SendMessageW(databases, CB_GETCOUNT, 0, 0) > 0 ? databases : nullptr; },
+            30s);
+        EXPECT_EQ(SendMessageW(databases, CB_GETCOUNT, 0, 0), 5);  // Quintara and the system's
+        EXPECT_EQ(ControlText(databases), L"Quintara");
+        Answer(dialog, IDOK);
+    });
+    const std::optional<std::u16string> connectionString = prompt.PromptNew();
+    user.join();
+
+    EXPECT_EQ(connectionString, kestrel::BuildDataLinkString(
+                                    {.server = U16("127.0.0.1," + std::to_string(server.port())),
+                                     .userName = u"sa",
+                                     .password = u"Senha;1}",
+                                     .database = u"Quintara"}));
+    EXPECT_EQ(server.count("LOGIN OK"), 2u);  // the test and the list
+}
+
+}  // namespace

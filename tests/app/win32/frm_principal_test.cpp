@@ -1,0 +1,370 @@
+// The real Win32 window, in this process under Wine in Xvfb (or on Windows): its layout at 96 dpi,
+// fonts, keyboard, boxes, pointer, and Timer1 reaching the pass while a modal box or the connection
+// dialog is open.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "app/main_window_handlers.h"
+#include "app/win32/frm_principal.h"
+#include "app/win32/message_loop.h"
+#include "app/win32/win32_connection_prompt.h"
+#include "app/win32/win32_window_services.h"
+#include "connection/data_link_string.h"
+#include "support/fake_registry.h"
+#include "support/scenario.h"
+#include "support/scripted_prompt.h"
+#include "support/tds_test_server.h"
+#include "support/utf16.h"
+#include "support/win32_ui.h"
+
+using kestrel::TextBox;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr kestrel::DatabaseTimeouts kTimeouts{std::chrono::seconds(10), std::chrono::seconds(10)};
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+class Win32Window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&classes);
+        window.ForwardEventsTo(handlers);
+        window.Show(SW_SHOWNORMAL);
+        SetForegroundWindow(window.Handle());
+        Pump([] { return false; }, 200ms);
+    }
+    void TearDown() override { services.SetMousePointer(kestrel::MousePointer::Default); }
+
+    // Handles this thread's messages as the program's loop does until `done`, at most `limit`.
+    bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) {
+                return false;
+            }
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                DeliverMessage(window.Handle(), message);
+            }
+        }
+        return true;
+    }
+
+    void Press(std::initializer_list<WORD> keys) {
+        std::vector<INPUT> inputs;
+        for (WORD key : keys) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = key;
+            inputs.push_back(input);
+        }
+        for (auto key = keys.end(); key != keys.begin();) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = *--key;
+            input.ki.dwFlags = KEYEVENTF_KEYUP;
+            inputs.push_back(input);
+        }
+        SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    }
+
+    // The name of the control that has the focus, after `keys`.
+    std::string FocusAfter(std::initializer_list<WORD> keys) {
+        const HWND before = GetFocus();
+        Press(keys);
+        Pump([&] { return GetFocus() != before; }, 10s);
+        Pump([] { return false; }, 50ms);
+        for (const kestrel::ControlDescription& control : kestrel::FrmPrincipalControls()) {
+            if (window.Control(control.name) == GetFocus()) {
+                return std::string(control.name);
+            }
+        }
+        return "(none)";
+    }
+
+    std::wstring BoxText(TextBox box) { return ControlText(window.Box(box)); }
+
+    FrmPrincipal window;
+    Win32WindowServices services{window};
+    FakeRegistry registry;
+    ScriptedPrompt prompt;
+    kestrel::MainWindowHandlers handlers{services, registry, prompt, kTimeouts};
+};
+
+TEST_F(Win32Window, FrameIsFixedMinimisableCentredAndPerMonitorDpiAware) {
+    EXPECT_EQ(ControlText(window.Handle()), L"Kestrel - Versão 5.5/2015");
+    RECT client;
+    GetClientRect(window.Handle(), &client);
+    EXPECT_EQ(client.right, 474);
+    EXPECT_EQ(client.bottom, 337);
+    const LONG_PTR style = GetWindowLongPtrW(window.Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+
+    RECT frame;
+    GetWindowRect(window.Handle(), &frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window.Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    EXPECT_NEAR(frame.left + frame.right, monitor.rcWork.left + monitor.rcWork.right, 1);
+    EXPECT_NEAR(frame.top + frame.bottom, monitor.rcWork.top + monitor.rcWork.bottom, 1);
+
+    EXPECT_NE(GetClassLongPtrW(window.Handle(), GCLP_HICON), 0);
+    EXPECT_EQ(GetDpiForWindow(window.Handle()), 96u);
+    EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()),
+              DPI_AWARENESS_PER_MONITOR_AWARE);
+}
+
+TEST_F(Win32Window, EveryControlSitsWhereTheLayoutPutsItAt96Dpi) {
+    const struct {
+        const char* name;
+        const wchar_t* windowClass;
+        const wchar_t* caption;
+        RECT twips;  // left, top, width, height
+        bool bold;
+    } rows[] = {
+        {"cmdQuintara", L"Button", L"Ler Quintara...", {1110, 120, 2145, 435}, true},
+        {"cmdNovaConexao", L"Button", L"Ler Nova Conexão...", {3855, 120, 2145, 435}, true},
+        {"Label2", L"Static", L"Servidor:", {1620, 825, 630, 195}, false},
+        {"txtServidor", L"Edit", L"", {2340, 765, 4110, 315}, false},
+        {"Label1", L"Static", L"Versão do SQL Server:", {615, 1245, 1635, 195}, false},
+        {"txtVersao", L"Edit", L"", {2340, 1185, 4110, 315}, false},
+        {"Label3", L"Static", L"Nível do SQL Server:", {720, 1680, 1530, 195}, false},
+        {"txtNivel", L"Edit", L"", {2340, 1620, 4110, 315}, false},
+        {"Label4", L"Static", L"Edição do SQL Server:", {615, 2100, 1635, 195}, false},
+        {"txtEdicao", L"Edit", L"", {2340, 2040, 4110, 315}, false},
+        {"Label8", L"Static", L"Edição:", {1710, 2505, 540, 195}, false},
+        {"txtEngineEdition", L"Edit", L"", {2340, 2445, 4110, 315}, false},
+        {"Label5", L"Static", L"Nome do Banco de Dados:", {315, 2910, 1935, 195}, false},
+        {"txtBancoDados", L"Edit", L"", {2340, 2850, 4110, 315}, false},
+        {"Label6", L"Static", L"Tamanho do Banco de Dados:", {60, 3330, 2190, 195}, false},
+        {"txtTamanhoBancoDados", L"Edit", L"", {2340, 3270, 4110, 315}, false},
+        {"Label9", L"Static", L"Local Banco:", {1305, 3705, 945, 195}, false},
+        {"txtLocalBD", L"Edit", L"", {2340, 3660, 4110, 315}, false},
+        {"Command1", L"Button", L"&Fechar", {5550, 4185, 1290, 405}, false},
+        {"Picture1", L"KestrelPictureBox", L"", {0, 4695, 7110, 360}, false},
+        {"Label7",
+         L"Static",
+         L"Quintara 2015 - www.norvik.com.br - suporte@norvik.com.br",
+         {45, 60, 6465, 195},
+         true},
+    };
+    const HDC dc = GetDC(window.Handle());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const HWND control = window.Control(row.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(ClassOf(control), row.windowClass);
+        EXPECT_EQ(ControlText(control), row.caption);
+
+        // Relative to its container's client area, which is the band's for Label7.
+        RECT place;
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+        EXPECT_EQ(place.left, row.twips.left / 15);
+        EXPECT_EQ(place.top, row.twips.top / 15);
+        EXPECT_EQ(place.right - place.left, row.twips.right / 15);
+        EXPECT_EQ(place.bottom - place.top, row.twips.bottom / 15);
+
+        if (std::wstring_view(row.windowClass) == L"KestrelPictureBox") {
+            continue;
+        }
+        LOGFONTW font{};
+        ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
+                             sizeof font, &font),
+                  0);
+        EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+        EXPECT_EQ(font.lfHeight, -11);  // 8.25 pt at 96 dpi
+        EXPECT_EQ(font.lfWeight, row.bold ? 700 : 400);
+        EXPECT_EQ(font.lfCharSet, 0);
+        EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+
+        // No caption may be clipped by its control.
+        std::wstring shown = row.caption;
+        std::erase(shown, L'&');
+        const HGDIOBJ previous = SelectObject(dc, CreateFontIndirectW(&font));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, shown.c_str(), int(shown.size()), &extent);
+        DeleteObject(SelectObject(dc, previous));
+        EXPECT_LE(extent.cx, row.twips.right / 15);
+    }
+    ReleaseDC(window.Handle(), dc);
+}
+
+TEST_F(Win32Window, TabAndShiftTabFollowTheTabIndexFromTxtServidor) {
+    EXPECT_EQ(GetFocus(), window.Box(TextBox::txtServidor));
+    const char* const forward[] = {
+        "txtVersao",  "txtNivel",    "txtEdicao",      "txtBancoDados",    "txtTamanhoBancoDados",
+        "Command1",   "cmdQuintara", "cmdNovaConexao", "txtEngineEdition", "txtLocalBD",
+        "txtServidor"};
+    for (const char* expected : forward) {
+        EXPECT_EQ(FocusAfter({VK_TAB}), expected);
+    }
+    EXPECT_EQ(FocusAfter({VK_SHIFT, VK_TAB}), "txtLocalBD");
+    EXPECT_EQ(FocusAfter({VK_SHIFT, VK_TAB}), "txtEngineEdition");
+}
+
+TEST_F(Win32Window, BoxesAreReadOnlyButSelectableAndCopyable) {
+    services.SetText(TextBox::txtServidor, u"SRVTESTE");
+    const HWND box = window.Box(TextBox::txtServidor);
+    EXPECT_TRUE(GetWindowLongPtrW(box, GWL_STYLE) & ES_READONLY);
+    SetFocus(box);
+    SendMessageW(box, WM_CHAR, L'X', 0);
+    EXPECT_EQ(BoxText(TextBox::txtServidor), L"SRVTESTE");
+
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(box, WM_COPY, 0, 0);
+    ASSERT_TRUE(OpenClipboard(window.Handle()));
+    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    ASSERT_NE(data, nullptr);
+    EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(data)), L"SRVTESTE");
+    GlobalUnlock(data);
+    CloseClipboard();
+}
+
+// Screen readers name a box after the label just before it among the window's controls.
+TEST_F(Win32Window, EachBoxComesStraightAfterItsLabel) {
+    const struct {
+        TextBox box;
+        const wchar_t* label;
+    } rows[] = {
+        {TextBox::txtServidor, L"Servidor:"},
+        {TextBox::txtVersao, L"Versão do SQL Server:"},
+        {TextBox::txtNivel, L"Nível do SQL Server:"},
+        {TextBox::txtEdicao, L"Edição do SQL Server:"},
+        {TextBox::txtEngineEdition, L"Edição:"},
+        {TextBox::txtBancoDados, L"Nome do Banco de Dados:"},
+        {TextBox::txtTamanhoBancoDados, L"Tamanho do Banco de Dados:"},
+        {TextBox::txtLocalBD, L"Local Banco:"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.label)));
+        const HWND before = GetWindow(window.Box(row.box), GW_HWNDPREV);
+        EXPECT_EQ(ClassOf(before), L"Static");
+        EXPECT_EQ(ControlText(before), row.label);
+    }
+}
+
+TEST_F(Win32Window, SetTextReplacesTheWholeTextAndItsTooltip) {
+    HWND tooltip = nullptr;
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w != nullptr;
+         w = GetWindow(w, GW_HWNDNEXT)) {
+        if (GetWindow(w, GW_OWNER) == window.Handle() && ClassOf(w) == TOOLTIPS_CLASSW) {
+            tooltip = w;
+        }
+    }
+    ASSERT_NE(tooltip, nullptr);
+    const auto tip = [&](TextBox box) {
+        wchar_t text[512] = {};
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = window.Handle();
+        tool.uId = reinterpret_cast<UINT_PTR>(window.Box(box));
+        tool.lpszText = text;
+        SendMessageW(tooltip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+        return std::wstring(text);
+    };
+    const std::u16string path =
+        u"D:\\Dados\\São Paulo\\Quintara\\Banco de Dados\\Quintara_Data.mdf";
+    services.SetText(TextBox::txtLocalBD, path);
+    EXPECT_EQ(services.Text(TextBox::txtLocalBD), path);
+    EXPECT_EQ(tip(TextBox::txtLocalBD),
+              L"D:\\Dados\\São Paulo\\Quintara\\Banco de Dados\\Quintara_Data.mdf");
+    services.SetText(TextBox::txtLocalBD, u"");
+    EXPECT_EQ(tip(TextBox::txtLocalBD), L"");
+}
+
+// The pointer a window sets for itself, here and in a modal message box.
+HCURSOR PointerOver(HWND window) {
+    SendMessageW(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
+}
+
+TEST_F(Win32Window, TheBusyPointerCoversEveryWindowOfTheProgramUntilRestored) {
+    const HCURSOR hourglass = LoadCursorW(nullptr, IDC_WAIT);
+    services.SetMousePointer(kestrel::MousePointer::Busy);
+    EXPECT_EQ(PointerOver(window.Box(TextBox::txtVersao)), hourglass);
+    EXPECT_EQ(PointerOver(window.Control("Command1")), hourglass);
+
+    // Inside the box's own loop, on this thread: a thread timer runs there.
+    static HCURSOR overTheBox;
+    static HWND owner;
+    owner = window.Handle();
+    const UINT_PTR look = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (const HWND box = FindOwnedDialog(owner)) {
+            overTheBox = PointerOver(GetDlgItem(box, IDOK));
+            Answer(box, IDOK);
+        }
+    });
+    services.ShowMessage(u"Aguarde", kestrel::MessageIcon::None);
+    KillTimer(nullptr, look);
+    EXPECT_EQ(overTheBox, hourglass);
+
+    services.SetMousePointer(kestrel::MousePointer::Default);
+    EXPECT_EQ(PointerOver(window.Box(TextBox::txtVersao)), LoadCursorW(nullptr, IDC_IBEAM));
+}
+
+// What a modal box or dialog does while the pass is pending: `during` opens it on this thread;
+// another thread closes it with `close` once the pass has filled the boxes (or 30 s have gone).
+class TimerDuringAModal : public Win32Window {
+protected:
+    void ConnectAndHoldAModal(const std::function<void()>& during, int close) {
+        const Scenario scenario;
+        const TdsTestServer server(scenario.Json());
+        prompt.answers.push_back(kestrel::BuildDataLinkString(
+            {.server = U16("127.0.0.1," + std::to_string(server.port())),
+             .userName = U16(scenario.user),
+             .password = U16(scenario.password),
+             .database = u"Quintara"}));
+        SendMessageW(window.Control("cmdNovaConexao"), BM_CLICK, 0, 0);
+        ASSERT_EQ(BoxText(TextBox::txtServidor), L"SRVTESTE");
+        ASSERT_EQ(BoxText(TextBox::txtLocalBD), L"");
+
+        std::atomic<bool> passRanWhileOpen = false;
+        std::thread closer([&] {
+            const HWND modal = WaitForWindow([&] { return FindOwnedDialog(window.Handle()); }, 30s);
+            const auto end = std::chrono::steady_clock::now() + 30s;
+            while (ControlText(window.Box(TextBox::txtLocalBD)).empty() &&
+                   std::chrono::steady_clock::now() < end) {
+                std::this_thread::sleep_for(50ms);
+            }
+            passRanWhileOpen =
+                IsWindow(modal) && !ControlText(window.Box(TextBox::txtLocalBD)).empty();
+            Answer(modal, close);
+        });
+        during();
+        closer.join();
+
+        EXPECT_TRUE(passRanWhileOpen);
+        EXPECT_EQ(BoxText(TextBox::txtVersao), L"10.50.4000.0 - SQL Server 2008 R2 Service Pack 2");
+        EXPECT_EQ(BoxText(TextBox::txtLocalBD), L"D:\\Dados\\São Paulo\\Quintara.mdf");
+        EXPECT_EQ(server.count("LOGIN OK"), 1u);
+    }
+};
+
+TEST_F(TimerDuringAModal, Timer1ReachesThePassWhileAMessageBoxIsOpen) {
+    ConnectAndHoldAModal([&] { services.ShowMessage(u"Aguarde", kestrel::MessageIcon::None); },
+                         IDOK);
+}
+
+TEST_F(TimerDuringAModal, Timer1ReachesThePassWhileTheConnectionDialogIsOpen) {
+    Win32ConnectionPrompt dialog(window, kTimeouts);
+    ConnectAndHoldAModal([&] { EXPECT_EQ(dialog.PromptNew(), std::nullopt); }, IDCANCEL);
+}
+
+}  // namespace

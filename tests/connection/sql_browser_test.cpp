@@ -1,0 +1,60 @@
+// Answers of the SQL Server Browser that the test server never sends: other protocols, damaged
+// datagrams.
+#include "connection/sql_browser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using Instances = std::vector<std::pair<std::u16string, std::optional<std::uint16_t>>>;
+
+std::string Answer(const std::string& data, std::size_t size) {
+    return std::string("\x05", 1) + char(size & 0xFF) + char(size >> 8) + data;
+}
+
+std::string Answer(const std::string& data) {
+    return Answer(data, data.size());
+}
+
+TEST(SqlBrowserAnswer, ReadsTheInstancesAndTheirTcpPorts) {
+    const std::string yukon =
+        "ServerName;ILSUNG1;InstanceName;YUKONSTD;IsClustered;No;Version;9.00.1399.06;tcp;57137;;";
+    const struct {
+        const char* what;
+        std::string datagram;
+        std::optional<Instances> instances;
+    } cases[] = {
+        {"one instance", Answer(yukon), Instances{{u"YUKONSTD", 57137}}},
+        {"a list: named pipes only, then both",
+         Answer("ServerName;S;InstanceName;PIPES;IsClustered;No;Version;9.00.1399.06;"
+                "np;\\\\S\\pipe\\MSSQL$PIPES\\sql\\query;;"
+                "ServerName;S;InstanceName;MSSQLSERVER;IsClustered;No;Version;10.50.4000.0;"
+                "np;\\\\S\\pipe\\sql\\query;tcp;1433;;"),
+         Instances{{u"PIPES", std::nullopt}, {u"MSSQLSERVER", 1433}}},
+        {"keywords in any letter case, a name in the ANSI code page",
+         Answer("SERVERNAME;S;instancename;CAF\xc9;TCP;1500;;"), Instances{{u"CAFÉ", 1500}}},
+        {"a port that is not one", Answer("InstanceName;A;tcp;0;;InstanceName;B;tcp;70000;;"),
+         Instances{{u"A", std::nullopt}, {u"B", std::nullopt}}},
+        {"bytes past the stated size are not read",
+         Answer(yukon + "InstanceName;X;tcp;1;;", yukon.size()), Instances{{u"YUKONSTD", 57137}}},
+        {"a size past the datagram's end", Answer(yukon, yukon.size() + 1), std::nullopt},
+        {"not an answer", std::string("\x04YUKONSTD\0", 10), std::nullopt},
+        {"too short to be one", std::string("\x05\x01", 2), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto read = kestrel::ReadSqlBrowserAnswer(c.datagram);
+        ASSERT_EQ(read.has_value(), c.instances.has_value());
+        if (read) {
+            Instances instances;
+            for (const kestrel::BrowserInstance& instance : *read) {
+                instances.emplace_back(instance.name, instance.tcpPort);
+            }
+            EXPECT_EQ(instances, *c.instances);
+        }
+    }
+}
+
+}  // namespace

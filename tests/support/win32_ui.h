@@ -1,0 +1,82 @@
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+// Looking at windows from the outside, as a user's tools do: from another thread or process.
+
+// The text of a window or control, of this process or another: WM_GETTEXT, which GetWindowText
+// does not send to a control of another process.
+inline std::wstring ControlText(HWND control) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 30000, &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 30000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+// A visible dialog window (a message box, the connection dialog) owned by `owner`, or null.
+inline HWND FindOwnedDialog(HWND owner) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            wchar_t className[16] = {};
+            GetClassNameW(window, className, 16);
+            if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == s->owner &&
+                std::wstring_view(className) == L"#32770") {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Asks `find` every 50 ms until it gives a window, at most `limit`.
+inline HWND WaitForWindow(const std::function<HWND()>& find, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (const HWND found = find()) {
+            return found;
+        }
+        if (std::chrono::steady_clock::now() > end) {
+            return nullptr;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+// A message box's text sits in its static 0xFFFF, on Windows and under Wine alike.
+inline std::wstring MessageBoxText(HWND box) {
+    return ControlText(GetDlgItem(box, 0xFFFF));
+}
+
+inline bool MessageBoxHasIcon(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) &&
+            (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            SendMessageW(child, STM_GETICON, 0, 0) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Closes a message box or dialog as its OK (or Cancel) button would.
+inline void Answer(HWND dialog, int button) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
