@@ -218,10 +218,11 @@ void Connection::Open(std::u16string_view connectionString, std::u16string_view 
                                                            password, m_timeouts.login});
     }
     budget -= std::chrono::steady_clock::now() - start;
-    auto session = std::make_shared<Session>(handles);
+    // From here the handles are the worker's: the session releases them there.
+    auto session = std::make_shared<Session>(std::move(handles));
     // The text holds no null character (the translation refuses one), so it ends at its end.
     session->Call(
-        [handles, text = std::move(text)] {
+        [handles = session->handles, text = std::move(text)] {
             handles->connection.Check(SQLDriverConnectW(handles->connection.get(), nullptr,
                                                         OdbcText(text), SQL_NTS, nullptr, 0,
                                                         nullptr, SQL_DRIVER_NOPROMPT));
