@@ -12,7 +12,7 @@ build=$root/build-windows
 
 echo "== tests for Windows, under Wine"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    --toolchain "$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    --toolchain "$root/cmake/mingw-w64-x86_64.cmake" -DKESTREL_BUILD_APP=ON >/dev/null
 cmake --build "$build"
 
 WINEPREFIX=$(mktemp -d)
