@@ -1,7 +1,8 @@
-// libFuzzer target for the OLE DB to ODBC connection-string translation. Beyond not crashing: a
-// translated string must read back, the way each driver reads it, as keywords of our own only,
-// each once, with the password, user and database unchanged, so that no value can end early or
-// add a keyword.
+// libFuzzer target for the OLE DB connection strings. Beyond not crashing: values quoted into the
+// strings that Kestrel builds (stored settings, the dialog) must read back whole, "=" first
+// included; and a translated string must read back, the way each driver reads it, as keywords of
+// our own only, each once, with the password, user and database unchanged, so that no value can
+// end early or add a keyword.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -14,7 +15,10 @@
 #include "base/failure.h"
 #include "connection/connection_string.h"
 #include "connection/connection_string_driver.h"
+#include "connection/connection_string_reader.h"
+#include "connection/data_link_string.h"
 #include "connection/database_access.h"
+#include "connection/stored_connection_string.h"
 
 namespace {
 
@@ -133,6 +137,45 @@ void CheckKeywords(const Pairs& pairs, std::u16string_view driver) {
     }
 }
 
+// The string reads as exactly `expected`, keyword by keyword, each value whole.
+void CheckReadsBackAs(std::u16string_view oleDb, const Pairs& expected) {
+    const std::vector<kestrel::OleDbAttribute> attributes =
+        kestrel::ReadOleDbConnectionString(oleDb);
+    Require(attributes.size() == expected.size());
+    for (std::size_t i = 0; i < attributes.size(); ++i) {
+        Require(attributes[i].keyword == expected[i].first);
+        Require(attributes[i].value == expected[i].second);
+    }
+}
+
+void CheckQuotedValuesReadBackWhole(const std::u16string& server, const std::u16string& database,
+                                    const std::u16string& user, const std::u16string& password) {
+    const kestrel::StoredConnectionString stored =
+        kestrel::BuildStoredConnectionString(server, database, user, password, false);
+    Pairs expected = {{u"Provider", u"SQLOLEDB.1"},
+                      {u"Persist Security Info", u"False"},
+                      {u"User ID", user},
+                      {u"Initial Catalog", database},
+                      {u"Data Source", server}};
+    if (server.find(u'.') != std::u16string::npos) {
+        expected.emplace_back(u"Network Library", u"dbmssocn");
+    }
+    CheckReadsBackAs(stored.connectionString, expected);
+
+    expected = {{u"Provider", u"SQLOLEDB.1"},
+                {u"Password", password},
+                {u"Persist Security Info", u"False"},
+                {u"User ID", user}};
+    if (!database.empty()) {
+        expected.emplace_back(u"Initial Catalog", database);
+    }
+    expected.emplace_back(u"Data Source", server);
+    CheckReadsBackAs(
+        kestrel::BuildDataLinkString(
+            {.server = server, .userName = user, .password = password, .database = database}),
+        expected);
+}
+
 // Bytes become UTF-16 code units one by one: what matters to the translation is ASCII.
 std::u16string Widen(const std::string& bytes) {
     std::u16string text;
@@ -152,7 +195,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string password = Widen(input.ConsumeRandomLengthString(64));
     // The port the SQL Server Browser gives a named instance.
     const auto instancePort = input.ConsumeIntegralInRange<std::uint16_t>(1, 65535);
+    const std::u16string server = Widen(input.ConsumeRandomLengthString(64));
+    const std::u16string database = Widen(input.ConsumeRandomLengthString(64));
     const std::u16string oleDb = Widen(input.ConsumeRemainingBytesAsString());
+    CheckQuotedValuesReadBackWhole(server, database, userId, password);
 
     kestrel::OdbcConnectionString odbc;
     try {

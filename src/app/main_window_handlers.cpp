@@ -57,11 +57,12 @@ void MainWindowHandlers::cmdNovaConexao_Click() {
 void MainWindowHandlers::Command1_Click() { m_services.EndProgram(); }
 
 void MainWindowHandlers::Timer1_Timer() {
-    // Timer1 only runs after a connect has put a connection in cnBanco.
-    if (!m_cnBanco) {
+    // A timer event can still come after its pass was cancelled.
+    if (!m_passPending) {
         m_services.SetTimerEnabled(false);
         return;
     }
+    m_passPending = false;
     RunInspectionPass(m_services, *m_cnBanco,
                       m_source == ConnectionSource::StoredSettings
                           ? std::optional<std::u16string_view>(m_settings.strBancoDados)
@@ -80,6 +81,7 @@ void MainWindowHandlers::PromptForConnection() {
 void MainWindowHandlers::OpenNewConnection(std::u16string_view connectionString,
                                            std::u16string_view userId,
                                            std::u16string_view password, ConnectionSource source) {
+    CancelPendingPass();
     m_cnBanco = std::make_unique<Connection>(m_timeouts);
     m_cnBanco->Open(connectionString, userId, password);
     m_source = source;
@@ -88,6 +90,20 @@ void MainWindowHandlers::OpenNewConnection(std::u16string_view connectionString,
 void MainWindowHandlers::StartInspection() {
     m_services.SetMousePointer(MousePointer::Busy);
     m_services.SetTimerEnabled(true);
+    m_passPending = true;
+}
+
+void MainWindowHandlers::CancelPendingPass() {
+    if (!m_passPending) {
+        return;
+    }
+    m_passPending = false;
+    m_services.SetTimerEnabled(false);
+    // They describe the server before the one txtServidor names now.
+    for (TextBox box : kPassBoxes) {
+        m_services.SetText(box, u"");
+    }
+    m_services.SetMousePointer(MousePointer::Default);
 }
 
 }  // namespace kestrel

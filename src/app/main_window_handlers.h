@@ -35,11 +35,15 @@ private:
 
     void PromptForConnection();
     // Replaces cnBanco with a new connection and opens it. The earlier connection is released
-    // first, never closed explicitly; if the open fails, cnBanco holds the unopened one.
+    // first, never closed explicitly, and a pass still pending for it is cancelled; if the open
+    // fails, cnBanco holds the unopened one.
     void OpenNewConnection(std::u16string_view connectionString, std::u16string_view userId,
                            std::u16string_view password, ConnectionSource source);
     // The end of every successful connect: busy pointer and Timer1 on; the pass runs when it fires.
     void StartInspection();
+    // A pass never runs on a connection that is gone: the timer goes off, the boxes it would have
+    // filled are emptied and the default pointer comes back.
+    void CancelPendingPass();
 
     WindowServices& m_services;
     RegistryApi& m_registry;
@@ -48,6 +52,7 @@ private:
     StoredConnectionSettings m_settings;
     std::unique_ptr<Connection> m_cnBanco;
     ConnectionSource m_source = ConnectionSource::Prompt;
+    bool m_passPending = false;
 };
 
 }  // namespace kestrel

@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "connection/connection_string.h"
 #include "connection/connection_string_driver.h"
+#include "connection/deadline_worker.h"
 #include "connection/odbc_drivers.h"
 #include "connection/odbc_failure.h"
 #include "connection/odbc_handle.h"
@@ -15,78 +16,82 @@
 
 namespace kestrel {
 
+// The driver's handles of one connection. Once the log-on starts they are used on the worker's
+// thread only, and freed there: a call that overran its deadline may still be using them.
 struct Connection::Handles {
-    Handles(OdbcHandle env, std::u16string driverName, OdbcConnectionString odbc)
+    Handles(OdbcHandle env, std::u16string driverName, OdbcConnectionString odbc,
+            DatabaseTimeouts databaseTimeouts)
         : environment(std::move(env)),
           connection(SQL_HANDLE_DBC, environment.get()),
           driver(std::move(driverName)),
           server(std::move(odbc.dataSource)),
           password(std::move(odbc.password)),
-          integratedSecurity(odbc.integratedSecurity) {}
+          integratedSecurity(odbc.integratedSecurity),
+          timeouts(databaseTimeouts) {}
     ~Handles() {
         if (connected) {
             SQLDisconnect(connection.get());
         }
     }
 
-    FailureContext Context(DatabaseStep step, std::chrono::seconds timeout) const {
+    // What messages may say; the driver is not asked whether the connection is gone.
+    FailureContext MessageContext(DatabaseStep step) const {
+        return {step,
+                server,
+                driver,
+                password,
+                step == DatabaseStep::Connecting ? timeouts.login : timeouts.query,
+                false,
+                integratedSecurity};
+    }
+
+    // On the worker's thread.
+    Failure Describe(const OdbcError& error, DatabaseStep step) const {
+        FailureContext context = MessageContext(step);
         SQLUINTEGER dead = SQL_CD_FALSE;
         if (connected) {
             SQLGetConnectAttrW(connection.get(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
         }
-        return {step, server, driver, password, timeout, dead == SQL_CD_TRUE, integratedSecurity};
+        context.connectionDead = dead == SQL_CD_TRUE;
+        return DescribeOdbcFailure(error.diagnostics, context);
     }
 
     OdbcHandle environment;
     OdbcHandle connection;
-    std::u16string driver;
-    std::u16string server;
-    std::u16string password;
-    bool integratedSecurity;
+    const std::u16string driver;
+    const std::u16string server;
+    const std::u16string password;
+    const bool integratedSecurity;
+    const DatabaseTimeouts timeouts;
     bool connected = false;
 };
 
 struct Recordset::Statement {
-    Statement(std::shared_ptr<const Connection::Handles> handles, std::chrono::seconds timeout)
-        : connection(std::move(handles)),
-          queryTimeout(timeout),
-          odbc(connection->connection, queryTimeout) {}
+    explicit Statement(std::shared_ptr<const Connection::Handles> handles)
+        : connection(std::move(handles)) {}
 
-    std::shared_ptr<const Connection::Handles> connection;
-    std::chrono::seconds queryTimeout;
-    OdbcStatement odbc;
-    bool hasResult = false;
-    int columns = 0;
-    // The current row, read when it is reached so that Field can take columns in any order.
-    std::optional<std::vector<std::optional<std::u16string>>> row;
-
-    // Runs `step` and turns an ODBC failure into the Failure the user sees.
-    template <typename Step>
-    auto Run(Step step) {
-        try {
-            return step();
-        } catch (const OdbcError& error) {
-            throw DescribeOdbcFailure(error.diagnostics,
-                                      connection->Context(DatabaseStep::Running, queryTimeout));
-        }
+    // The steps below run on the worker's thread.
+    void Execute(std::u16string_view command) {
+        odbc.emplace(connection->connection, connection->timeouts.query);
+        EnterResultSet(odbc->Execute(command));
     }
 
     void ReadRow() {
         row.reset();
-        if (!odbc.Fetch()) {
+        if (!odbc->Fetch()) {
             return;
         }
         std::vector<std::optional<std::u16string>> values;
         for (int column = 1; column <= columns; ++column) {
-            values.push_back(odbc.Text(column));
+            values.push_back(odbc->Text(column, kLongestFieldValue + 1));
         }
         row = std::move(values);
     }
 
     // Skips results that are only row counts and stops on the first row of the next result set.
     bool EnterResultSet(bool haveResult) {
-        while (haveResult && (columns = odbc.ColumnCount()) == 0) {
-            haveResult = odbc.MoreResults();
+        while (haveResult && (columns = odbc->ColumnCount()) == 0) {
+            haveResult = odbc->MoreResults();
         }
         hasResult = haveResult;
         if (hasResult) {
@@ -96,6 +101,66 @@ struct Recordset::Statement {
         }
         return hasResult;
     }
+
+    const std::shared_ptr<const Connection::Handles> connection;
+    std::optional<OdbcStatement> odbc;
+    bool hasResult = false;
+    int columns = 0;
+    // The current row, read when it is reached so that Field can take columns in any order.
+    std::optional<std::vector<std::optional<std::u16string>>> row;
+};
+
+// What a connection and the recordsets opened on it share: the worker that makes the driver's
+// calls, the handles, and whether the connection was given up after a call overran its time.
+struct Connection::Session {
+    explicit Session(std::shared_ptr<Handles> connectionHandles)
+        : worker(std::make_shared<DeadlineWorker>()), handles(std::move(connectionHandles)) {}
+    ~Session() { Release(std::move(handles)); }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Frees what `owned` holds on the worker's thread, after the calls queued before.
+    template <typename T>
+    void Release(std::shared_ptr<T> owned) {
+        worker->Post([owned = std::move(owned)] {});
+    }
+
+    // Runs `step` on the worker and waits for it at most `budget`, which it then reduces by the
+    // time taken. A driver's failure becomes the Failure the user sees. Past the budget the
+    // connection is given up and the timeout Failure is thrown; the call goes on until the driver
+    // ends it. The driver is not asked to cancel it from here: the driver manager (unixODBC)
+    // empties the statement's diagnostics on SQLCancel while the call may still be filling them.
+    void Call(std::function<void()> step, std::chrono::steady_clock::duration& budget,
+              DatabaseStep phase) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool inTime = worker->Run(
+            [handles = handles, step = std::move(step), phase] {
+                try {
+                    step();
+                } catch (const OdbcError& error) {
+                    throw handles->Describe(error, phase);
+                }
+            },
+            start + std::max(budget, std::chrono::steady_clock::duration::zero()));
+        budget -= std::chrono::steady_clock::now() - start;
+        if (!inTime) {
+            givenUp = true;
+            throw TimeoutFailure(handles->MessageContext(phase));
+        }
+    }
+
+    Failure GivenUpFailure() const {
+        std::u16string description = u"A conexão com o servidor SQL Server \"";
+        description += handles->server;
+        description +=
+            u"\" não pode mais ser usada: o servidor deixou de responder a tempo. Conecte-se de "
+            u"novo.";
+        return {database_error::kConnectionNotOpen, std::move(description)};
+    }
+
+    const std::shared_ptr<DeadlineWorker> worker;
+    std::shared_ptr<Handles> handles;
+    bool givenUp = false;
 };
 
 namespace {
@@ -125,7 +190,10 @@ void Connection::Open(std::u16string_view connectionString, std::u16string_view 
     if (IsOpen()) {
         throw Failure{database_error::kObjectOpen, u"A conexão já está aberta."};
     }
+    std::chrono::steady_clock::duration budget = m_timeouts.login;
+    const auto start = std::chrono::steady_clock::now();
     std::shared_ptr<Handles> handles;
+    std::u16string text;
     try {
         OdbcHandle environment = NewOdbcEnvironment();
         const std::optional<std::u16string> driver =
@@ -136,97 +204,144 @@ void Connection::Open(std::u16string_view connectionString, std::u16string_view 
         const InstancePort instance = FindInstancePort(connectionString, *driver, m_timeouts.login);
         OdbcConnectionString odbc =
             TranslateConnectionString(connectionString, userId, password, *driver, instance.port);
-        const std::u16string text = std::move(odbc.text);
-        handles = std::make_shared<Handles>(std::move(environment), *driver, std::move(odbc));
+        text = std::move(odbc.text);
+        handles =
+            std::make_shared<Handles>(std::move(environment), *driver, std::move(odbc), m_timeouts);
         const OdbcHandle& connection = handles->connection;
         connection.Check(SQLSetConnectAttrW(
             connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
             reinterpret_cast<SQLPOINTER>(SQLULEN(instance.loginTimeLeft.count())), 0));
-        // The text holds no null character (the translation refuses one), so it ends at its end.
-        connection.Check(SQLDriverConnectW(connection.get(), nullptr, OdbcText(text), SQL_NTS,
-                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
-        handles->connected = true;
     } catch (const OdbcError& error) {
-        const FailureContext context =
-            handles
-                ? handles->Context(DatabaseStep::Connecting, m_timeouts.login)
-                : FailureContext{DatabaseStep::Connecting, u"", u"", password, m_timeouts.login};
-        throw DescribeOdbcFailure(error.diagnostics, context);
+        throw DescribeOdbcFailure(error.diagnostics,
+                                  handles ? handles->MessageContext(DatabaseStep::Connecting)
+                                          : FailureContext{DatabaseStep::Connecting, u"", u"",
+                                                           password, m_timeouts.login});
     }
-    m_handles = std::move(handles);
+    budget -= std::chrono::steady_clock::now() - start;
+    // From here the handles are the worker's: the session releases them there.
+    auto session = std::make_shared<Session>(std::move(handles));
+    // The text holds no null character (the translation refuses one), so it ends at its end.
+    session->Call(
+        [handles = session->handles, text = std::move(text)] {
+            handles->connection.Check(SQLDriverConnectW(handles->connection.get(), nullptr,
+                                                        OdbcText(text), SQL_NTS, nullptr, 0,
+                                                        nullptr, SQL_DRIVER_NOPROMPT));
+            handles->connected = true;
+        },
+        budget, DatabaseStep::Connecting);
+    m_session = std::move(session);
 }
 
 bool Connection::IsOpen() const {
-    return m_handles != nullptr;
+    return m_session != nullptr && !m_session->givenUp;
+}
+
+void Connection::CheckOpen(std::u16string_view notOpen) const {
+    if (m_session && m_session->givenUp) {
+        throw m_session->GivenUpFailure();
+    }
+    if (!m_session) {
+        throw Failure{database_error::kObjectClosed, std::u16string(notOpen)};
+    }
 }
 
 std::u16string Connection::ServerName() const {
-    if (!IsOpen()) {
-        throw Failure{database_error::kObjectClosed,
-                      u"A conexão não está aberta: não há nome de servidor a mostrar."};
-    }
-    SQLWCHAR name[256];
-    SQLSMALLINT length = 0;
-    const SQLRETURN result =
-        SQLGetInfoW(m_handles->connection.get(), SQL_SERVER_NAME, name, sizeof name, &length);
-    if (SQL_SUCCEEDED(result) && length > 0) {
-        return FromOdbcText(name,
-                            std::min<std::size_t>(std::size_t(length) / sizeof(SQLWCHAR), 255));
-    }
-    return m_handles->server;
+    CheckOpen(u"A conexão não está aberta: não há nome de servidor a mostrar.");
+    auto name = std::make_shared<std::u16string>(m_session->handles->server);
+    std::chrono::steady_clock::duration budget = m_timeouts.query;
+    m_session->Call(
+        [handles = m_session->handles, name] {
+            SQLWCHAR reported[256];
+            SQLSMALLINT length = 0;
+            const SQLRETURN result = SQLGetInfoW(handles->connection.get(), SQL_SERVER_NAME,
+                                                 reported, sizeof reported, &length);
+            if (SQL_SUCCEEDED(result) && length > 0) {
+                *name = FromOdbcText(
+                    reported, std::min<std::size_t>(std::size_t(length) / sizeof(SQLWCHAR), 255));
+            }
+        },
+        budget, DatabaseStep::Running);
+    return *name;
 }
 
 std::u16string Connection::CurrentDatabase() const {
-    if (!IsOpen()) {
-        throw Failure{database_error::kObjectClosed,
-                      u"A conexão não está aberta: não há banco de dados atual."};
-    }
-    SQLWCHAR name[256];
-    SQLINTEGER length = 0;
-    try {
-        m_handles->connection.Check(SQLGetConnectAttrW(
-            m_handles->connection.get(), SQL_ATTR_CURRENT_CATALOG, name, sizeof name, &length));
-    } catch (const OdbcError& error) {
-        throw DescribeOdbcFailure(error.diagnostics,
-                                  m_handles->Context(DatabaseStep::Running, m_timeouts.query));
-    }
-    return FromOdbcText(name, std::min<std::size_t>(std::size_t(length) / sizeof(SQLWCHAR), 255));
+    CheckOpen(u"A conexão não está aberta: não há banco de dados atual.");
+    auto name = std::make_shared<std::u16string>();
+    std::chrono::steady_clock::duration budget = m_timeouts.query;
+    m_session->Call(
+        [handles = m_session->handles, name] {
+            SQLWCHAR current[256];
+            SQLINTEGER length = 0;
+            handles->connection.Check(SQLGetConnectAttrW(handles->connection.get(),
+                                                         SQL_ATTR_CURRENT_CATALOG, current,
+                                                         sizeof current, &length));
+            *name = FromOdbcText(
+                current, std::min<std::size_t>(std::size_t(length) / sizeof(SQLWCHAR), 255));
+        },
+        budget, DatabaseStep::Running);
+    return *name;
 }
 
 Recordset::Recordset() = default;
 
-Recordset::~Recordset() = default;
+Recordset::~Recordset() {
+    Close();
+}
 
 void Recordset::Open(std::u16string_view command, Connection& connection) {
     if (m_statement) {
         throw Failure{database_error::kObjectOpen,
                       u"O conjunto de registros já está aberto: feche-o antes de abri-lo de novo."};
     }
+    if (connection.m_session && connection.m_session->givenUp) {
+        throw connection.m_session->GivenUpFailure();
+    }
     if (!connection.IsOpen()) {
         throw Failure{database_error::kConnectionNotOpen,
                       u"A conexão não está aberta: não é possível executar o comando."};
     }
-    const std::shared_ptr<const Connection::Handles> handles = connection.m_handles;
-    const std::chrono::seconds timeout = connection.m_timeouts.query;
+    m_session = connection.m_session;
+    m_budget = connection.m_timeouts.query;
+    auto statement = std::make_shared<Statement>(m_session->handles);
     try {
-        auto statement = std::make_unique<Statement>(handles, timeout);
-        statement->EnterResultSet(statement->odbc.Execute(command));
-        m_statement = std::move(statement);
-    } catch (const OdbcError& error) {
-        throw DescribeOdbcFailure(error.diagnostics,
-                                  handles->Context(DatabaseStep::Running, timeout));
+        Call([statement, command = std::u16string(command)] { statement->Execute(command); });
+    } catch (const Failure&) {
+        m_session->Release(std::move(statement));
+        m_session.reset();
+        throw;
+    }
+    m_statement = std::move(statement);
+}
+
+void Recordset::Call(std::function<void()> step) {
+    try {
+        m_session->Call(std::move(step), m_budget, DatabaseStep::Running);
+    } catch (const Failure&) {
+        if (m_session->givenUp && m_statement) {
+            m_session->Release(std::move(m_statement));
+        }
+        throw;
+    }
+}
+
+void Recordset::CheckUsable() const {
+    if (m_session && m_session->givenUp) {
+        throw m_session->GivenUpFailure();
+    }
+    if (!m_statement) {
+        throw Failure{database_error::kObjectClosed, u"O conjunto de registros está fechado."};
     }
 }
 
 bool Recordset::HasRow() const {
-    return m_statement && m_statement->row.has_value();
+    return m_statement && !m_session->givenUp && m_statement->row.has_value();
 }
 
 std::optional<std::u16string> Recordset::Field(int index) const {
-    if (!m_statement || !m_statement->hasResult) {
+    CheckUsable();
+    if (!m_statement->hasResult) {
         throw Failure{database_error::kObjectClosed,
-                      m_statement ? u"O comando não devolveu nenhum conjunto de resultados."
-                                  : u"O conjunto de registros está fechado."};
+                      u"O comando não devolveu nenhum conjunto de resultados."};
     }
     if (!m_statement->row) {
         throw Failure{database_error::kNoCurrentRecord, std::u16string(kNoCurrentRecord)};
@@ -242,26 +357,29 @@ std::optional<std::u16string> Recordset::Field(int index) const {
 }
 
 bool Recordset::MoveNext() {
+    CheckUsable();
     if (!HasRow()) {
         throw Failure{database_error::kNoCurrentRecord, std::u16string(kNoCurrentRecord)};
     }
-    m_statement->Run([this] { m_statement->ReadRow(); });
+    Call([statement = m_statement] { statement->ReadRow(); });
     return HasRow();
 }
 
 bool Recordset::NextRecordset() {
-    if (!m_statement) {
-        throw Failure{database_error::kObjectClosed, u"O conjunto de registros está fechado."};
-    }
+    CheckUsable();
     if (!m_statement->hasResult) {
         return false;
     }
-    return m_statement->Run(
-        [this] { return m_statement->EnterResultSet(m_statement->odbc.MoreResults()); });
+    Call([statement = m_statement] { statement->EnterResultSet(statement->odbc->MoreResults()); });
+    return m_statement->hasResult;
 }
 
 void Recordset::Close() {
+    if (m_statement) {
+        m_session->Release(std::move(m_statement));
+    }
     m_statement.reset();
+    m_session.reset();
 }
 
 }  // namespace kestrel

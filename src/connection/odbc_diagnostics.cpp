@@ -5,25 +5,31 @@
 namespace kestrel {
 
 std::vector<OdbcDiagnostic> ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
+    // A message shows one record, and a server can send any number of them: the first few do.
+    constexpr SQLSMALLINT kRecordsRead = 8;
+    // Room for any SQL Server message at the first read.
+    constexpr std::size_t kMessageChars = 2048;
     std::vector<OdbcDiagnostic> diagnostics;
-    for (SQLSMALLINT record = 1;; ++record) {
+    for (SQLSMALLINT record = 1; record <= kRecordsRead; ++record) {
         SQLWCHAR state[6] = {};
         SQLINTEGER nativeError = 0;
         SQLSMALLINT length = 0;
-        SQLRETURN result =
-            SQLGetDiagRecW(handleType, handle, record, state, &nativeError, nullptr, 0, &length);
-        if (!SQL_SUCCEEDED(result)) {
-            return diagnostics;
+        std::u16string message(kMessageChars, u'\0');
+        SQLRETURN result = SQLGetDiagRecW(handleType, handle, record, state, &nativeError,
+                                          OdbcText(message), SQLSMALLINT(message.size()), &length);
+        if (SQL_SUCCEEDED(result) && std::size_t(length) >= message.size()) {
+            message.assign(std::min<std::size_t>(std::size_t(length) + 1, 32767), u'\0');
+            result = SQLGetDiagRecW(handleType, handle, record, state, &nativeError,
+                                    OdbcText(message), SQLSMALLINT(message.size()), &length);
         }
-        std::u16string message(std::size_t(length) + 1, u'\0');
-        result = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, OdbcText(message),
-                                SQLSMALLINT(message.size()), &length);
         if (!SQL_SUCCEEDED(result)) {
-            return diagnostics;
+            break;
         }
-        message.resize(std::min<std::size_t>(std::size_t(length), message.size() - 1));
+        message.resize(std::min<std::size_t>(std::size_t(std::max<SQLSMALLINT>(length, 0)),
+                                             message.size() - 1));
         diagnostics.push_back({FromOdbcText(state, 5), std::int32_t(nativeError), message});
     }
+    return diagnostics;
 }
 
 bool ReportsBrokenConnection(const OdbcDiagnostic& diagnostic) {

@@ -20,6 +20,7 @@ struct OdbcError {
     std::vector<OdbcDiagnostic> diagnostics;
 };
 
+// The first records of the handle's diagnostics, enough to describe a failure.
 std::vector<OdbcDiagnostic> ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
 // Whether the record says that the connection to the server broke: the standard 08S01, or the

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "base/visible_text.h"
 #include "connection/database_access.h"
+#include "connection/password_masking.h"
 
 namespace kestrel {
 
@@ -15,7 +17,7 @@ constexpr std::int32_t kLoginFailed = 18456;
 // FreeTDS's "Unknown host machine name.": the server's name gives no address.
 constexpr std::int32_t kFreeTdsUnknownHost = 20013;
 
-std::u16string WithoutVendorPrefixes(std::u16string_view message) {
+std::u16string_view WithoutVendorPrefixes(std::u16string_view message) {
     while (message.starts_with(u'[')) {
         const std::size_t close = message.find(u']');
         if (close == std::u16string_view::npos) {
@@ -23,7 +25,14 @@ std::u16string WithoutVendorPrefixes(std::u16string_view message) {
         }
         message.remove_prefix(close + 1);
     }
-    return std::u16string(TrimBlanks(message));
+    return TrimBlanks(message);
+}
+
+// A driver's or server's message as the user is shown it: without the vendor prefixes, with any
+// password it echoes masked and its control characters visible.
+std::u16string DriverText(const OdbcDiagnostic& diagnostic, const FailureContext& context) {
+    return VisibleText(
+        MaskPasswordAttributes(WithoutVendorPrefixes(diagnostic.message), context.password));
 }
 
 bool StateIs(const OdbcDiagnostic& diagnostic, std::u16string_view prefix) {
@@ -73,7 +82,8 @@ bool AnyBrokenConnection(const std::vector<OdbcDiagnostic>& diagnostics, bool ex
 
 // The driver's own explanation, when it gave one with a number, e.g. "Unknown host machine
 // name."; the record of a broken connection first.
-std::u16string DriverDetail(const std::vector<OdbcDiagnostic>& diagnostics) {
+std::u16string DriverDetail(const std::vector<OdbcDiagnostic>& diagnostics,
+                            const FailureContext& context) {
     const OdbcDiagnostic* chosen = nullptr;
     for (const OdbcDiagnostic& diagnostic : diagnostics) {
         if (diagnostic.nativeError == 0 || WithoutVendorPrefixes(diagnostic.message).empty()) {
@@ -85,39 +95,41 @@ std::u16string DriverDetail(const std::vector<OdbcDiagnostic>& diagnostics) {
         }
         chosen = chosen ? chosen : &diagnostic;
     }
-    return chosen ? u" (" + WithoutVendorPrefixes(chosen->message) + u")" : u"";
+    return chosen ? u" (" + DriverText(*chosen, context) + u")" : u"";
 }
 
 std::u16string Seconds(std::chrono::seconds timeout) {
     return DecimalText(timeout.count()) + (timeout.count() == 1 ? u" segundo" : u" segundos");
 }
 
-Failure Describe(const std::vector<OdbcDiagnostic>& diagnostics, const FailureContext& context) {
+// The server as messages name it, in quotes.
+std::u16string QuotedServer(const FailureContext& context) {
     // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) on a concatenation here.
     std::u16string server = u"\"";
     server += context.server;
     server += u'"';
+    return server;
+}
+
+}  // namespace
+
+Failure DescribeOdbcFailure(const std::vector<OdbcDiagnostic>& diagnostics,
+                            const FailureContext& context) {
+    const std::u16string server = QuotedServer(context);
     if (FirstWithState(diagnostics, {u"HYT00", u"HYT01"})) {
-        if (context.step == DatabaseStep::Connecting) {
-            return {database_error::kTimeout,
-                    u"O servidor SQL Server " + server + u" não respondeu ao login em " +
-                        Seconds(context.timeout) +
-                        u" (tempo esgotado). Verifique se o servidor está em execução e se é "
-                        u"acessível pela rede."};
-        }
-        return {database_error::kTimeout, u"O servidor SQL Server " + server +
-                                              u" não concluiu o comando em " +
-                                              Seconds(context.timeout) + u" (tempo esgotado)."};
+        return TimeoutFailure(context);
     }
     if (FirstWithState(diagnostics, {u"IM002", u"IM003", u"IM004"})) {
-        return {database_error::kProviderNotFound,
-                u"O driver ODBC \"" + std::u16string(context.driver) +
-                    u"\" não pôde ser carregado; reinstale-o." + DriverDetail(diagnostics)};
+        return {database_error::kProviderNotFound, u"O driver ODBC \"" +
+                                                       std::u16string(context.driver) +
+                                                       u"\" não pôde ser carregado; reinstale-o." +
+                                                       DriverDetail(diagnostics, context)};
     }
     const std::u16string interrupted =
         u"A conexão com o servidor SQL Server " + server + u" foi interrompida";
     const std::u16string checkNetwork =
-        u". Verifique a rede e se o servidor continua em execução." + DriverDetail(diagnostics);
+        u". Verifique a rede e se o servidor continua em execução." +
+        DriverDetail(diagnostics, context);
     // FreeTDS also reports a server it cannot reach as 08S01, so while connecting only its
     // read, write and end-of-data failures mean a connection that broke.
     if (context.step == DatabaseStep::Connecting && AnyBrokenConnection(diagnostics, true)) {
@@ -128,7 +140,7 @@ Failure Describe(const std::vector<OdbcDiagnostic>& diagnostics, const FailureCo
         return {database_error::kDriverFailure, interrupted + checkNetwork};
     }
     if (const OdbcDiagnostic* error = ServerError(diagnostics)) {
-        return {error->nativeError, WithoutVendorPrefixes(error->message)};
+        return {error->nativeError, DriverText(*error, context)};
     }
     if (FirstWithState(diagnostics, {u"08"})) {
         // Without a server message, an integrated login that fails looks like an unreachable
@@ -139,7 +151,7 @@ Failure Describe(const std::vector<OdbcDiagnostic>& diagnostics, const FailureCo
                         u" com a segurança integrada do Windows: o login integrado não pôde ser "
                         u"feito a partir desta máquina ou o servidor não o aceitou. Verifique o "
                         u"servidor e o login do Windows, ou use um nome de usuário e senha." +
-                        DriverDetail(diagnostics)};
+                        DriverDetail(diagnostics, context)};
         }
         const bool unknownHost = std::any_of(
             diagnostics.begin(), diagnostics.end(),
@@ -156,37 +168,31 @@ Failure Describe(const std::vector<OdbcDiagnostic>& diagnostics, const FailureCo
                         u": ele não foi encontrado na rede, não está em execução ou não aceita "
                         u"conexões nesse endereço. Verifique o nome do servidor, a instância ou a "
                         u"porta, e a rede." +
-                        DriverDetail(diagnostics)};
+                        DriverDetail(diagnostics, context)};
         }
         return {database_error::kDriverFailure, interrupted + checkNetwork};
     }
     for (const OdbcDiagnostic& diagnostic : diagnostics) {
-        if (std::u16string text = WithoutVendorPrefixes(diagnostic.message); !text.empty()) {
-            return {database_error::kDriverFailure, std::move(text)};
+        if (!WithoutVendorPrefixes(diagnostic.message).empty()) {
+            return {database_error::kDriverFailure, DriverText(diagnostic, context)};
         }
     }
     return {database_error::kDriverFailure,
             u"O driver ODBC falhou sem informar o motivo (servidor SQL Server " + server + u")."};
 }
 
-}  // namespace
-
-Failure DescribeOdbcFailure(const std::vector<OdbcDiagnostic>& diagnostics,
-                            const FailureContext& context) {
-    Failure failure = Describe(diagnostics, context);
-    failure.description = WithoutPassword(std::move(failure.description), context.password);
-    return failure;
-}
-
-std::u16string WithoutPassword(std::u16string text, std::u16string_view password) {
-    if (password.empty()) {
-        return text;
+Failure TimeoutFailure(const FailureContext& context) {
+    const std::u16string server = QuotedServer(context);
+    if (context.step == DatabaseStep::Connecting) {
+        return {database_error::kTimeout,
+                u"O servidor SQL Server " + server + u" não respondeu ao login em " +
+                    Seconds(context.timeout) +
+                    u" (tempo esgotado). Verifique se o servidor está em execução e se é "
+                    u"acessível pela rede."};
     }
-    for (std::size_t at = text.find(password); at != std::u16string::npos;
-         at = text.find(password, at + 4)) {
-        text.replace(at, password.size(), u"****");
-    }
-    return text;
+    return {database_error::kTimeout, u"O servidor SQL Server " + server +
+                                          u" não concluiu o comando em " +
+                                          Seconds(context.timeout) + u" (tempo esgotado)."};
 }
 
 }  // namespace kestrel

@@ -17,7 +17,7 @@ struct FailureContext {
     DatabaseStep step = DatabaseStep::Connecting;
     std::u16string_view server;    // as the connection string names it
     std::u16string_view driver;    // the ODBC driver's name
-    std::u16string_view password;  // masked wherever it would appear
+    std::u16string_view password;  // the password in effect, masked where a driver echoes it
     std::chrono::seconds timeout;  // the login timeout when connecting, else the query timeout
     bool connectionDead = false;   // the driver says the connection is gone
     bool integratedSecurity = false;
@@ -28,11 +28,11 @@ struct FailureContext {
 // another server error, that one is reported. Timeouts, an unreachable server, a dropped
 // connection and a driver that cannot be loaded get a Portuguese description that names the
 // server. A broken connection wins over server messages, which may have been cut short with it.
-// The password never appears: wherever it would, "****" stands instead.
+// A password that a driver's or server's text echoes as a connection-string attribute is masked.
 Failure DescribeOdbcFailure(const std::vector<OdbcDiagnostic>& diagnostics,
                             const FailureContext& context);
 
-// `text` with every occurrence of `password` replaced by "****".
-std::u16string WithoutPassword(std::u16string text, std::u16string_view password);
+// The Failure for a login or a command that took longer than `context.timeout`.
+Failure TimeoutFailure(const FailureContext& context);
 
 }  // namespace kestrel

@@ -1,5 +1,7 @@
 #include "connection/odbc_statement.h"
 
+#include <algorithm>
+
 #include "connection/odbc_diagnostics.h"
 
 namespace kestrel {
@@ -57,11 +59,11 @@ bool OdbcStatement::Fetch() {
 
 // Every type is asked for as wide text, in pieces for long values: this gives the whole text of an
 // sql_variant too, such as SERVERPROPERTY's.
-std::optional<std::u16string> OdbcStatement::Text(int column) {
+std::optional<std::u16string> OdbcStatement::Text(int column, std::size_t maxChars) {
     constexpr SQLLEN kPieceChars = 256;
     SQLWCHAR piece[kPieceChars];
     std::u16string text;
-    while (true) {
+    while (text.size() < maxChars) {
         SQLLEN indicator = 0;
         const SQLRETURN result = SQLGetData(m_handle.get(), SQLUSMALLINT(column), SQL_C_WCHAR,
                                             piece, sizeof piece, &indicator);
@@ -76,11 +78,12 @@ std::optional<std::u16string> OdbcStatement::Text(int column) {
             indicator == SQL_NO_TOTAL || indicator > SQLLEN(sizeof piece - sizeof(SQLWCHAR));
         const std::size_t chars =
             truncated ? kPieceChars - 1 : std::size_t(indicator) / sizeof(SQLWCHAR);
-        text += FromOdbcText(piece, chars);
+        text += FromOdbcText(piece, std::min(chars, maxChars - text.size()));
         if (!truncated) {
             return text;
         }
     }
+    return text;
 }
 
 bool OdbcStatement::MoreResults() {

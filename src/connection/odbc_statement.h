@@ -22,8 +22,9 @@ public:
     // Moves to the next row; false past the last one.
     bool Fetch();
     // Column `column` (from 1) of the current row as text, whatever its SQL type; no value for
-    // Null. Each column can be read once per row.
-    std::optional<std::u16string> Text(int column);
+    // Null. At most `maxChars` characters are read: the rest of a longer value stays with the
+    // driver. Each column can be read once per row.
+    std::optional<std::u16string> Text(int column, std::size_t maxChars);
     // Moves to the next result; false when there is none.
     bool MoreResults();
 

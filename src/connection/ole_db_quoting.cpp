@@ -5,8 +5,10 @@
 namespace kestrel {
 
 std::u16string QuoteOleDbValue(std::u16string_view value) {
+    // A value that begins with "=" would be read as "==", an "=" inside the keyword.
     const bool needsQuotes = value.find_first_of(u";\"'") != std::u16string_view::npos ||
-                             (!value.empty() && (value.front() == u' ' || value.back() == u' '));
+                             (!value.empty() && (value.front() == u' ' || value.front() == u'=' ||
+                                                 value.back() == u' '));
     if (!needsQuotes) {
         return std::u16string(value);
     }

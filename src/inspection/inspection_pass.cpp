@@ -1,20 +1,14 @@
 #include "inspection/inspection_pass.h"
 
 #include <algorithm>
-#include <array>
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "inspection/box_text.h"
 #include "inspection/version_label.h"
 
 namespace kestrel {
 namespace {
-
-// The boxes a pass fills, in the order it writes them.
-constexpr std::array kPassBoxes = {
-    TextBox::txtVersao,     TextBox::txtNivel,             TextBox::txtEdicao,
-    TextBox::txtBancoDados, TextBox::txtTamanhoBancoDados, TextBox::txtLocalBD,
-};
 
 // Writes the pass's boxes and remembers how far it got, so that a failure can empty the rest:
 // no box may keep an earlier server's data beside the new server's name.
@@ -24,7 +18,10 @@ public:
 
     // A Null value (some servers report no size or path) is written as an empty box.
     void Write(TextBox box, const std::optional<std::u16string>& value, bool trim) {
-        const std::u16string text = value ? (trim ? std::u16string(TrimBlanks(*value)) : *value) : u"";
+        WriteText(box, BoxText(value, trim));
+    }
+
+    void WriteText(TextBox box, const std::u16string& text) {
         m_services.SetText(box, text);
         m_written = std::max(m_written, Position(box) + 1);
     }
@@ -67,8 +64,9 @@ void RunInspectionPass(WindowServices& services, Connection& cnBanco,
         Recordset query;
         query.Open(kServerPropertyQuery, cnBanco);
         writer.Write(TextBox::txtVersao, query.Field(0), false);
+        // The label goes after the value's bound, so that a long version cannot push it out.
         const std::u16string version = services.Text(TextBox::txtVersao);
-        writer.Write(TextBox::txtVersao, version + VersionLabel(version), false);
+        writer.WriteText(TextBox::txtVersao, version + VersionLabel(version));
         writer.Write(TextBox::txtNivel, query.Field(1), false);
         writer.Write(TextBox::txtEdicao, query.Field(2), false);
         query.Close();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string_view>
 
@@ -7,6 +8,12 @@
 #include "connection/database_access.h"
 
 namespace kestrel {
+
+// The boxes a pass fills, in the order it writes them.
+inline constexpr std::array kPassBoxes = {
+    TextBox::txtVersao,     TextBox::txtNivel,             TextBox::txtEdicao,
+    TextBox::txtBancoDados, TextBox::txtTamanhoBancoDados, TextBox::txtLocalBD,
+};
 
 inline constexpr std::u16string_view kServerPropertyQuery =
     u"SELECT  SERVERPROPERTY('productversion'), SERVERPROPERTY ('productlevel'), "

@@ -6,6 +6,7 @@
 
 #include "app/main_window_handlers.h"
 #include "connection/data_link_string.h"
+#include "inspection/inspection_pass.h"
 #include "support/quintara_settings.h"
 #include "support/recording_window_services.h"
 #include "support/scenario.h"
@@ -172,6 +173,49 @@ TEST_F(ConnectHandlers, ServerLoginFailureShowsTheServersMessageAndNumber) {
     EXPECT_EQ(services.boxes.count(TextBox::txtServidor), 0u);
 }
 
+// A good connect followed, before its pass, by one that fails: the failure is the only message,
+// the pass of the replaced connection never runs, the default pointer comes back and no box keeps
+// another server's data beside the name in txtServidor.
+TEST_F(ConnectHandlers, AFailedConnectCancelsThePassOfTheConnectionItReplaced) {
+    for (const bool fromTheDialog : {false, true}) {
+        SCOPED_TRACE(fromTheDialog ? "Ler Nova Conexão..." : "Ler Quintara...");
+        services = {};
+        settings.password = scenario.password;
+        settings.StoreIn(registry);
+        handlers.cmdQuintara_Click();
+        handlers.Timer1_Timer();
+        Scenario other;
+        other.productVersion = "11.0.5058.0";
+        TdsTestServer otherServer(other.Json());
+        QuintaraSettings otherSettings = settings;
+        otherSettings.servidor = "127.0.0.1," + std::to_string(otherServer.port());
+        otherSettings.StoreIn(registry);
+        handlers.cmdQuintara_Click();
+        ExpectConnected();
+        const std::u16string named = services.Text(TextBox::txtServidor);
+
+        if (fromTheDialog) {
+            prompt.answers.push_back(DialogString("errada"));
+            handlers.cmdNovaConexao_Click();
+        } else {
+            otherSettings.password = "errada";
+            otherSettings.StoreIn(registry);
+            handlers.cmdQuintara_Click();
+        }
+        handlers.Timer1_Timer();  // an event of the cancelled timer, already on its way
+
+        ExpectOneMessageWithoutThePassword();
+        EXPECT_NE(services.messages[0].text.find(u"Login failed for user 'sa'."),
+                  std::u16string::npos);
+        EXPECT_EQ(services.pointer, MousePointer::Default);
+        EXPECT_EQ(services.Text(TextBox::txtServidor), named);
+        for (TextBox box : kestrel::kPassBoxes) {
+            EXPECT_EQ(services.Text(box), u"");
+        }
+        EXPECT_EQ(otherServer.count("BATCH") + otherServer.count("RPC"), 0u);
+    }
+}
+
 TEST_F(ConnectHandlers, UnknownStoredDatabaseFailsAtTheLogin) {
     settings.bancoDados = "Inexistente";
     settings.StoreIn(registry);
@@ -211,6 +255,29 @@ TEST_F(ConnectHandlers, StoredValuesHoldingSemicolonsOrQuotesCannotChangeTheConn
     handlers.cmdQuintara_Click();
     ExpectConnected();
     EXPECT_EQ(quotedServer.count("LOGIN OK user=sa database=Quintara"), 1u);
+}
+
+// A password or database name that begins with "=" reaches the server whole, from the stored
+// settings and from the dialog.
+TEST_F(ConnectHandlers, ValuesBeginningWithEqualsKeepTheirMeaning) {
+    scenario.password = "=eq=";
+    scenario.databases[0].name = "=Quintara";
+    TdsTestServer equalsServer(scenario.Json());
+    settings.servidor = "127.0.0.1," + std::to_string(equalsServer.port());
+    settings.password = scenario.password;
+    settings.bancoDados = "=Quintara";
+    settings.StoreIn(registry);
+    handlers.cmdQuintara_Click();
+    ExpectConnected();
+
+    services = {};
+    prompt.answers.push_back(kestrel::BuildDataLinkString({.server = U16(settings.servidor),
+                                                           .userName = u"sa",
+                                                           .password = u"=eq=",
+                                                           .database = u"=Quintara"}));
+    handlers.cmdNovaConexao_Click();
+    ExpectConnected();
+    EXPECT_EQ(equalsServer.count("LOGIN OK user=sa database==Quintara"), 2u);
 }
 
 TEST_F(ConnectHandlers, TheDialogsStringIsOpenedAsItIs) {

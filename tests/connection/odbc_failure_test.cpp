@@ -105,11 +105,11 @@ const Case kCases[] = {
      {},
      database_error::kDriverFailure,
      u"O driver ODBC falhou sem informar o motivo (servidor SQL Server \"srv,1433\")."},
-    {"the password is masked wherever a driver puts it",
-     DatabaseStep::Connecting,
-     {{u"HY000", 0, u"[FreeTDS][SQL Server]Bad login: s3nh4 rejected, s3nh4 again"}},
-     database_error::kDriverFailure,
-     u"Bad login: **** rejected, **** again"},
+    {"a server's control and direction characters are shown, not obeyed",
+     DatabaseStep::Running,
+     {{u"42000", 50000, u"[FreeTDS][SQL Server]Falha\r\nOK \u202Eabc\x1B[2J"}},
+     50000,
+     u"Falha\u240D\u240AOK \uFFFDabc\u241B[2J"},
 };
 
 TEST(OdbcFailure, DescribesEachKindOfFailure) {
@@ -120,6 +120,42 @@ TEST(OdbcFailure, DescribesEachKindOfFailure) {
         EXPECT_EQ(failure.number, c.number);
         EXPECT_EQ(failure.description, c.description);
     }
+}
+
+// Only a password that a driver's or server's text echoes as a connection-string attribute is
+// masked, whatever its length; Kestrel's own words and other text stay as they are.
+TEST(OdbcFailure, MasksOnlyThePasswordAttributesADriverEchoes) {
+    struct Case {
+        const char* what;
+        std::u16string password;
+        std::u16string driverText;
+        std::u16string shown;
+    };
+    const Case cases[] = {
+        {"a connection string echoed whole", u"s3nh4",
+         u"Bad attribute in DRIVER=FreeTDS;UID=sa;PWD=s3nh4;TDS_Version=7.1;",
+         u"Bad attribute in DRIVER=FreeTDS;UID=sa;PWD=****;TDS_Version=7.1;"},
+        {"a braced value with ; and }}", u"a;b}c", u"x PWD={a;b}}c};UID=sa", u"x PWD=****;UID=sa"},
+        {"an OLE DB value in quotes, keyword in any case", u"q'1", u"password = 'q''1'; x",
+         u"password = ****; x"},
+        {"a bare value that holds ;", u"a;b", u"PWD=a;b;UID=sa", u"PWD=****;UID=sa"},
+        {"a value that is not the password in effect", u"x", u"Pwd=other;", u"Pwd=****;"},
+        {"the password's text elsewhere is left alone", u"e", u"Login failed for user 'sa'.",
+         u"Login failed for user 'sa'."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const kestrel::Failure failure = kestrel::DescribeOdbcFailure(
+            {{u"HY000", 0, u"[FreeTDS][SQL Server]" + c.driverText}},
+            {DatabaseStep::Running, u"srv", u"FreeTDS", c.password, std::chrono::seconds(30)});
+        EXPECT_EQ(failure.description, c.shown);
+    }
+    // The password "Server" leaves Kestrel's own sentence whole.
+    const kestrel::Failure unreachable = kestrel::DescribeOdbcFailure(
+        {{u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"}},
+        {DatabaseStep::Connecting, u"srv", u"FreeTDS", u"Server", std::chrono::seconds(15)});
+    EXPECT_TRUE(unreachable.description.starts_with(
+        u"Não foi possível conectar ao servidor SQL Server \"srv\": ele não foi encontrado"));
 }
 
 TEST(OdbcFailure, ADeadConnectionExplainsAVagueError) {

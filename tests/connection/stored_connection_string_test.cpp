@@ -49,11 +49,18 @@ TEST(BuildStoredConnectionString, PlainValuesGiveTheFourRowsExactly) {
     }
 }
 
-// A stored value that holds ";", a quote or an edge blank reads back as itself, and adds no
-// keyword of its own.
+// A stored value that holds ";", a quote or an edge blank, or begins with "=", reads back as
+// itself, and adds no keyword of its own.
 TEST(BuildStoredConnectionString, ValuesThatWouldChangeTheStringAreQuoted) {
     const std::u16string_view values[] = {
-        u"a;Integrated Security=SSPI", u"O'Brien", u"diz \"oi\"", u" Quintara ", u"x;y\"z'w",
+        u"a;Integrated Security=SSPI",
+        u"O'Brien",
+        u"diz \"oi\"",
+        u" Quintara ",
+        u"x;y\"z'w",
+        u"=abc",
+        u"=eq=",
+        u"==",
     };
     for (std::u16string_view value : values) {
         const auto built = BuildStoredConnectionString(value, value, value, u"", false);

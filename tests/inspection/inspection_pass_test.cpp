@@ -128,6 +128,32 @@ TEST_F(InspectionPass, NamesTheReleaseOfWhateverVersionTheServerReports) {
     }
 }
 
+// A server's values reach the boxes within a bound, with the version's release label after it,
+// and with what could make a box misleading shown as visible signs.
+TEST_F(InspectionPass, HugeOrMisleadingValuesAreShownWithinTheBoundAndHonestly) {
+    Scenario scenario;
+    scenario.productLevel = std::string("SP2\r\n\0\x1B[2J", 10);
+    scenario.edition = "Standard \u202E)tib-46( Edition";
+    scenario.databases[0].files[0].filename = "D:\\Dados\\\u202Efdm.exe";
+    ConnectStoredAndInspect(scenario);
+    EXPECT_EQ(services.Text(TextBox::txtNivel), u"SP2␍␊␀␛[2J");
+    EXPECT_EQ(services.Text(TextBox::txtEdicao), u"Standard \uFFFD)tib-46( Edition");
+    EXPECT_EQ(services.Text(TextBox::txtLocalBD), u"D:\\Dados\\\uFFFDfdm.exe");
+
+    // Three values of a million characters each, sent as ntext.
+    scenario.faults = R"({"value_chars": 1000000})";
+    ConnectStoredAndInspect(scenario);
+    const std::u16string version = services.Text(TextBox::txtVersao);
+    EXPECT_TRUE(version.starts_with(u"10.50.4000.010.50.4000.0"));
+    EXPECT_NE(version.find(u" […] (valor cortado: o servidor enviou mais de 4000 caracteres) - "),
+              std::u16string::npos);
+    EXPECT_TRUE(version.ends_with(u" - SQL Server 2008"));
+    // What a Qt or Win32 edit box holds whole.
+    EXPECT_LT(version.size(), 30000u);
+    EXPECT_LT(services.Text(TextBox::txtEdicao).size(), 30000u);
+    EXPECT_TRUE(services.messages.empty());
+}
+
 TEST_F(InspectionPass, DatabaseNamesThatAreNotPlainIdentifiersWork) {
     for (const char* name : {"Quintara Filial", "quintara-2015", "O'Brien"}) {
         SCOPED_TRACE(name);

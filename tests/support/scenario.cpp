@@ -1,5 +1,7 @@
 #include "support/scenario.h"
 
+#include <cstdio>
+
 namespace {
 
 std::string Quoted(const std::string& text) {
@@ -7,6 +9,12 @@ std::string Quoted(const std::string& text) {
     for (char c : text) {
         if (c == '"' || c == '\\') {
             out += '\\';
+        }
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[7];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+            continue;
         }
         out += c;
     }

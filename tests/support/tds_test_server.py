@@ -87,6 +87,20 @@ Scenario JSON (every key optional; defaults shown after "="):
     "close_on": null,               // "login" | "serverproperty" | "sp_helpdb":
                                     //   send the first part of that answer in a
                                     //   non-final packet, then close the socket
+    "half_answer_on": null,         // the same answers: send that first part,
+                                    //   then nothing more (socket left open)
+    "drip_on": null,                // the same answers: send that answer one
+    "drip_ms": 1000,                //   byte every drip_ms
+    "stall_after_login": false,     // answer the log-on, then nothing more
+                                    //   (ATTENTION included)
+    "false_variant_length": false,  // SERVERPROPERTY's sql_variant values claim
+                                    //   64 bytes more than they carry
+    "error_records": 0,             // answer the SERVERPROPERTY query (or the
+    "error_records_on": "serverproperty", // "login": refuse it) with that many
+                                    //   error messages
+    "value_chars": 0,               // SERVERPROPERTY text values repeated to
+                                    //   that many characters; beyond 4000 they
+                                    //   go out as ntext
     "serverproperty_error": false,  // any SERVERPROPERTY -> error 195
     "empty_result": null,           // "serverproperty" | "sp_helpdb" (every
                                     //   sp_helpdb result set has no rows) |
@@ -242,14 +256,35 @@ class Scenario:
         self.login_delay_ms = int(f.get('login_delay_ms') or 0)
         self.stall = bool(f.get('stall'))
         self.close_on = f.get('close_on')
+        self.half_answer_on = f.get('half_answer_on')
+        self.drip_on = f.get('drip_on')
+        self.drip_ms = int(f.get('drip_ms') or 1000)
+        self.stall_after_login = bool(f.get('stall_after_login'))
+        self.false_variant_length = bool(f.get('false_variant_length'))
+        self.error_records = int(f.get('error_records') or 0)
+        self.error_records_on = f.get('error_records_on') or 'serverproperty'
+        self.value_chars = int(f.get('value_chars') or 0)
         self.serverproperty_error = bool(f.get('serverproperty_error'))
         self.empty_result = f.get('empty_result')
         self.no_second_result = bool(f.get('no_second_result'))
-        for key, val, allowed in (('close_on', self.close_on, ('login', 'serverproperty', 'sp_helpdb')),
+        answers = ('login', 'serverproperty', 'sp_helpdb')
+        for key, val, allowed in (('close_on', self.close_on, answers),
+                                  ('half_answer_on', self.half_answer_on, answers),
+                                  ('drip_on', self.drip_on, answers),
+                                  ('error_records_on', self.error_records_on, ('login', 'serverproperty')),
                                   ('empty_result', self.empty_result,
                                    ('serverproperty', 'sp_helpdb', 'sp_helpdb_files'))):
             if val is not None and val not in allowed:
                 raise ValueError('faults.%s must be null or one of %s' % (key, ', '.join(allowed)))
+
+    def answer_fault(self, answer):
+        """How the answer to "login", "serverproperty" or "sp_helpdb" goes out:
+        None (whole), 'close', 'half' or 'drip'."""
+        for fault, on in (('close', self.close_on), ('half', self.half_answer_on),
+                          ('drip', self.drip_on)):
+            if on == answer:
+                return fault
+        return None
 
     def find_db(self, name):
         if name is None:
@@ -304,10 +339,12 @@ class Scenario:
 # Columns and values
 # ---------------------------------------------------------------------------
 class Col:
-    """kind: nvarchar nchar varchar int smallint tinyint variant."""
+    """kind: nvarchar nchar varchar int smallint tinyint variant ntext.
+    false_length: bytes that a variant value claims beyond what it carries."""
 
-    def __init__(self, name, kind, size=0, nullable=True):
+    def __init__(self, name, kind, size=0, nullable=True, false_length=0):
         self.name, self.kind, self.size, self.nullable = name, kind, size, nullable
+        self.false_length = false_length
 
 
 def u16(s):
@@ -342,7 +379,10 @@ def fit_columns(cols, rows):
             c.size = 8000
 
 
-def type_info(c):
+def type_info(c, tds72):
+    if c.kind == 'ntext':
+        table = b'\x00' if tds72 else b'\x00\x00'     # no table name parts / empty name
+        return bytes([0x63]) + struct.pack('<i', 0x7FFFFFFF) + COLLATION + table
     if c.kind == 'nvarchar':
         return bytes([0xE7]) + struct.pack('<H', max(1, c.size) * 2) + COLLATION
     if c.kind == 'nchar':
@@ -381,7 +421,12 @@ def value_bytes(c, v):
             return struct.pack('<i', 0)
         b = u16(str(v))
         inst = bytes([0xE7, 7]) + COLLATION + struct.pack('<H', max(256, len(b))) + b
-        return struct.pack('<i', len(inst)) + inst
+        return struct.pack('<i', len(inst) + c.false_length) + inst
+    if c.kind == 'ntext':
+        if v is None:
+            return b'\x00'
+        b = u16(str(v))
+        return bytes([16]) + bytes(16) + bytes(8) + struct.pack('<i', len(b)) + b
     raise ValueError(c.kind)
 
 
@@ -421,7 +466,8 @@ class Writer:
     def colmetadata(self, cols):
         self.b += bytes([TOK_COLMETADATA]) + struct.pack('<H', len(cols))
         for c in cols:
-            self.b += self._usertype() + struct.pack('<H', 0x0001 if c.nullable else 0) + type_info(c)
+            self.b += (self._usertype() + struct.pack('<H', 0x0001 if c.nullable else 0)
+                       + type_info(c, self.tds72))
             self.b += b_varchar(c.name)
 
     def row(self, cols, values):
@@ -434,7 +480,8 @@ class Writer:
 
     def returnvalue(self, ordinal, name, col, value):
         self.b += bytes([TOK_RETURNVALUE]) + struct.pack('<H', ordinal) + b_varchar(name) + b'\x01'
-        self.b += self._usertype() + struct.pack('<H', 0x0001) + type_info(col) + value_bytes(col, value)
+        self.b += (self._usertype() + struct.pack('<H', 0x0001) + type_info(col, self.tds72)
+                   + value_bytes(col, value))
 
     def done(self, token, status, curcmd=0, count=0):
         self.b += bytes([token]) + struct.pack('<HH', status, curcmd)
@@ -600,7 +647,7 @@ class Request:
     """Per-request state: which fault applies."""
 
     def __init__(self):
-        self.close_mid = False
+        self.fault = None             # how the answer goes out (Scenario.answer_fault)
 
 
 class Engine:
@@ -703,8 +750,8 @@ class Engine:
         if name.lower() != 'sp_helpdb':
             return lambda: Result()
         arg = self.parse_helpdb_args(rest)
-        if req is not None and self.sc.close_on == 'sp_helpdb':
-            req.close_mid = True
+        if req is not None:
+            req.fault = req.fault or self.sc.answer_fault('sp_helpdb')
         return lambda: self.sp_helpdb(arg)
 
     def parse_helpdb_args(self, rest):
@@ -853,18 +900,31 @@ class Engine:
         uses_prop = self._uses_serverproperty(toks)
         if uses_prop and self.sc.serverproperty_error:
             raise SqlError(195, 15, "'SERVERPROPERTY' is not a recognized built-in function name.")
-        if uses_prop and req is not None and self.sc.close_on == 'serverproperty':
-            req.close_mid = True
+        if uses_prop and req is not None:
+            req.fault = req.fault or self.sc.answer_fault('serverproperty')
         empty = uses_prop and self.sc.empty_result == 'serverproperty'
+        sc = self.sc
 
         def run():
             r = Result('select', CMD_SELECT)
+            if uses_prop and sc.error_records and sc.error_records_on == 'serverproperty':
+                for n in range(sc.error_records):
+                    r.err(SqlError(50000, 16, 'Error %d of %d.' % (n + 1, sc.error_records)))
+                return r
             cols, row = [], []
             try:
                 for alias, expr in items:
                     v = expr()
-                    cols.append(Col(alias, v.kind, v.size))
-                    row.append(v.v)
+                    col = Col(alias, v.kind, v.size)
+                    value = v.v
+                    if v.kind == 'variant' and value is not None and sc.value_chars:
+                        value = (value * (sc.value_chars // max(1, len(value)) + 1))[:sc.value_chars]
+                        if len(value) > 4000:
+                            col.kind = 'ntext'
+                    if v.kind == 'variant' and sc.false_variant_length:
+                        col.false_length = 64
+                    cols.append(col)
+                    row.append(value)
             except SqlError as e:
                 r.err(e)
                 return r
@@ -1268,21 +1328,31 @@ class Session:
     def packets(self, data, typ=PKT_REPLY, size=None):
         size = size or self.packet_size
         chunk = size - 8
-        out = []
-        pieces = [data[i:i + chunk] for i in range(0, len(data), chunk)] or [b'']
-        for n, p in enumerate(pieces):
-            last = n == len(pieces) - 1
-            out.append(struct.pack('>BBHHBB', typ, ST_EOM if last else 0, len(p) + 8,
-                                   self.spid, (n + 1) & 0xFF, 0) + p)
-        return out
+        view = memoryview(data)
+        count = max(1, -(-len(data) // chunk))
+        for n in range(count):
+            p = view[n * chunk:(n + 1) * chunk]
+            yield struct.pack('>BBHHBB', typ, ST_EOM if n == count - 1 else 0, len(p) + 8,
+                              self.spid, (n + 1) & 0xFF, 0) + p
 
-    def send(self, data, close_mid=False):
-        if close_mid:
+    def send(self, data, fault=None):
+        """fault (Scenario.answer_fault): 'close' or 'half' send the first part
+        of the answer in a non-final packet, then close the socket or fall
+        silent; 'drip' sends it one byte every drip_ms."""
+        if fault in ('close', 'half'):
             part = data[:max(1, len(data) // 2)][:self.packet_size - 8]
             self.sock.sendall(struct.pack('>BBHHBB', PKT_REPLY, 0, len(part) + 8, self.spid, 1, 0) + part)
+            if fault == 'half':
+                self.stall()
             raise Closed()
         for p in self.packets(data):
-            self.sock.sendall(p)
+            if fault == 'drip':
+                for byte in p:
+                    self.sock.sendall(bytes([byte]))
+                    if self.server.stopping.wait(self.sc.drip_ms / 1000.0):
+                        raise Closed()
+            else:
+                self.sock.sendall(p)
 
     def send_done(self, status):
         w = Writer(self.tds)
@@ -1421,12 +1491,16 @@ class Session:
                 w.message(4060, 1, 11, 'Cannot open database "%s" requested by the login. The login failed.'
                           % wanted, sc.server_name)
                 refused = True
+        if sc.error_records and sc.error_records_on == 'login':
+            for n in range(sc.error_records):
+                w.message(50000, 1, 16, 'Error %d of %d.' % (n + 1, sc.error_records), sc.server_name)
+            refused = True
         if refused:
             w.message(18456, 1, 14, "Login failed for user '%s'." % user, sc.server_name)
             w.done(TOK_DONE, DONE_ERROR, 0, 0)
             self.server.emit('LOGIN REFUSED user=%s' % user)
             try:
-                self.send(bytes(w.b), close_mid=(sc.close_on == 'login'))
+                self.send(bytes(w.b), sc.answer_fault('login'))
             except Closed:
                 pass
             return False
@@ -1445,9 +1519,12 @@ class Session:
         w.envchange(4, str(size), str(self.packet_size))
         w.done(TOK_DONE, DONE_FINAL, 0, 0)
         self.server.emit('LOGIN OK user=%s database=%s' % (user, canon))
-        self.send(bytes(w.b), close_mid=(sc.close_on == 'login'))
+        self.send(bytes(w.b), sc.answer_fault('login'))
         self.packet_size = size
         self.logged_in = True
+        if sc.stall_after_login:
+            self.stall()
+            return False
         return True
 
     # -- requests ----------------------------------------------------------
@@ -1468,7 +1545,7 @@ class Session:
             return
         w = Writer(self.tds)
         write_results(w, results, self.sc.server_name)
-        self.send(bytes(w.b), close_mid=req.close_mid)
+        self.send(bytes(w.b), req.fault)
 
     def rpc(self, payload):
         rd = Reader(payload, self.skip_all_headers(payload))
@@ -1502,7 +1579,7 @@ class Session:
             return
         w = Writer(self.tds)
         write_results(w, results, self.sc.server_name)
-        self.send(bytes(w.b), close_mid=req.close_mid)
+        self.send(bytes(w.b), req.fault)
 
     def run_rpc(self, name, params, req):
         eng = Engine(self)
@@ -1544,8 +1621,7 @@ class Session:
         elif short == 'sp_unprepare':
             self.prepared.pop(values[0] if values else None, None)
         elif short == 'sp_helpdb':
-            if self.sc.close_on == 'sp_helpdb':
-                req.close_mid = True
+            req.fault = req.fault or self.sc.answer_fault('sp_helpdb')
             if len(params) > 1:
                 r.err(SqlError(8144, 16, 'Procedure or function sp_helpdb has too many arguments.',
                                proc='sp_helpdb'))
