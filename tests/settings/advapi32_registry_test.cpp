@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "settings/registry_value_reader.h"
 #include "settings/wine_registry.h"
-#include "support/recording_window_services.h"
+#include "support/registry_read.h"
+#include "support/value_names.h"
 #include "support/wine.h"
 #include "support/written_registry_values.h"
 
@@ -25,13 +25,6 @@ namespace root_key = kestrel::root_key;
 
 constexpr std::u16string_view kHklm = u"HKEY_LOCAL_MACHINE";
 constexpr std::u16string_view kValues = kWrittenValuesKey;
-
-struct Query {
-    kestrel::RegistryStatus status;
-    std::uint32_t type = kestrel::registry_type::kString;
-    std::uint32_t size = 0;
-    std::string buffer = std::string(255, ' ');
-};
 
 class Advapi32Registry : public ::testing::Test {
 protected:
@@ -44,43 +37,9 @@ protected:
         file.emplace(*prefix);
     }
 
-    static RegistryValue Read(kestrel::RegistryApi& registry, std::u16string_view root,
-                              std::u16string_view subkey, std::u16string_view valueName) {
-        RecordingWindowServices services;
-        return kestrel::ReadRegistryValue(registry, services, root, subkey, valueName).value;
-    }
-
-    // One query as the reader makes it: a 255-byte buffer of blanks, text asked for.
-    static Query QueryValue(kestrel::RegistryApi& registry, kestrel::OpenKeyHandle key,
-                            const std::string& name) {
-        Query query;
-        query.status = registry.QueryValue(key, name, query.type, query.buffer, query.size);
-        return query;
-    }
-
     kestrel::Advapi32Registry advapi32;
     std::optional<kestrel::WineRegistry> file;
 };
-
-// The value names of a key, in the ANSI code page, as advapi32 lists them.
-std::vector<std::string> ValueNames(HKEY root, const char* subkey) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return {};
-    }
-    std::vector<std::string> names;
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD length = sizeof name;
-        if (RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        names.emplace_back(name, length);
-    }
-    RegCloseKey(key);
-    return names;
-}
 
 // Every value type, every form of a key's path and both registry views (reg add wrote keys with
 // /reg:32, /reg:64 or both in this 64-bit prefix), read through advapi32 and through the saved
@@ -113,9 +72,9 @@ TEST_F(Advapi32Registry, ReadsAsTheSavedFilesDo) {
         SCOPED_TRACE(std::string(c.root.begin(), c.root.end()) + " " +
                      std::string(c.subkey.begin(), c.subkey.end()) + " " +
                      std::string(c.valueName.begin(), c.valueName.end()));
-        const RegistryValue real = Read(advapi32, c.root, c.subkey, c.valueName);
+        const RegistryValue real = ReadValue(advapi32, c.root, c.subkey, c.valueName);
         EXPECT_EQ(real, c.expected);
-        EXPECT_EQ(Read(*file, c.root, c.subkey, c.valueName), real);
+        EXPECT_EQ(ReadValue(*file, c.root, c.subkey, c.valueName), real);
     }
 }
 
@@ -140,8 +99,8 @@ TEST_F(Advapi32Registry, GivesTheSameDataAsTheSavedFiles) {
         ASSERT_EQ(file->OpenKey(k.rootKey, k.subkey, 0, KEY_READ, savedKey), ERROR_SUCCESS);
         for (const std::string& name : names) {
             SCOPED_TRACE(name);
-            const Query real = QueryValue(advapi32, realKey, name);
-            const Query saved = QueryValue(*file, savedKey, name);
+            const RegistryQuery real = QueryValue(advapi32, realKey, name);
+            const RegistryQuery saved = QueryValue(*file, savedKey, name);
             EXPECT_EQ(saved.status, real.status);
             EXPECT_EQ(saved.type, real.type);
             EXPECT_EQ(saved.size, real.size);

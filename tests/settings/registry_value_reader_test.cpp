@@ -94,16 +94,4 @@ TEST(ReadRegistryValue, FollowsTheFailureTableAndAsksThe32BitViewFirst) {
     }
 }
 
-TEST(RootKeyFromName, MapsExactNamesOnly) {
-    const std::u16string_view names[] = {
-        u"HKEY_CLASSES_ROOT",     u"HKEY_CURRENT_USER",   u"HKEY_LOCAL_MACHINE", u"HKEY_USERS",
-        u"HKEY_PERFORMANCE_DATA", u"HKEY_CURRENT_CONFIG", u"HKEY_DYN_DATA"};
-    for (kestrel::RootKeyHandle handle = 0x80000000; const auto name : names) {
-        EXPECT_EQ(kestrel::RootKeyFromName(name), handle++);
-    }
-    for (const auto name : {u"hkey_local_machine", u"HKEY_LOCAL_MACHINE ", u"HKLM"}) {
-        EXPECT_EQ(kestrel::RootKeyFromName(name), 0u);
-    }
-}
-
 }  // namespace
