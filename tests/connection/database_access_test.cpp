@@ -11,6 +11,7 @@
 
 #include "base/failure.h"
 #include "connection/deadline_worker.h"
+#include "support/scenario.h"
 #include "support/tds_test_server.h"
 #include "support/utf16.h"
 
@@ -26,23 +27,13 @@ constexpr char16_t kServerPropertyQuery[] =
     u"SELECT SERVERPROPERTY('productversion'), SERVERPROPERTY('productlevel'), "
     u"SERVERPROPERTY('edition')";
 
-// SQL Server 2008 R2 named SRVTESTE (its product level is Null) with the Quintara database;
-// `faults` and `extra` are JSON written into the scenario as they are.
-std::string ScenarioJson(const std::string& faults = "{}", const std::string& extra = "") {
-    return R"json({"server_name": "SRVTESTE",
-        "logins": [{"user": "sa", "password": "Senha;1}"}],
-        "properties": {"productversion": "10.50.4000.0", "productlevel": null,
-                       "edition": "Standard Edition (64-bit)"},
-        "databases": [{"name": "Quintara", "db_size": "     150.50 MB", "dbid": 5,
-            "files": [{"fileid": 1, "filename": "D:\\Dados\\São Paulo\\Quintara.mdf"},
-                      {"fileid": 2, "filename": "D:\\Dados\\São Paulo\\Quintara_log.ldf"}]}],
-        )json" +
-           extra + R"("faults": )" + faults + "}";
+std::u16string ToServer(const std::string& dataSource, const std::string& catalog = "Quintara") {
+    return U16("Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=" + catalog +
+               ";Data Source=" + dataSource);
 }
 
-std::u16string OleDbString(int port, const std::string& catalog = "Quintara") {
-    return U16("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Initial Catalog=" +
-               catalog + ";Data Source=127.0.0.1," + std::to_string(port));
+std::string At(const TdsTestServer& server) {
+    return "127.0.0.1," + std::to_string(server.port());
 }
 
 template <typename Action>
@@ -62,36 +53,6 @@ TEST(DatabaseTimeouts, DefaultsAreFifteenSecondsToLogOnAndThirtyPerCommand) {
     EXPECT_EQ(kestrel::DatabaseTimeouts{}.query, std::chrono::seconds(30));
 }
 
-// What a caller can get wrong gives the numbers that support staff know from ADO.
-TEST(DatabaseAccess, MisuseGivesTheClassicErrorNumbers) {
-    TdsTestServer server(ScenarioJson());
-    Connection connection;
-    Recordset recordset;
-    EXPECT_EQ(FailureOf([&] { recordset.Open(u"SELECT 1", connection); }).number,
-              database_error::kConnectionNotOpen);
-    EXPECT_EQ(FailureOf([&] { connection.ServerName(); }).number, database_error::kObjectClosed);
-    connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
-    EXPECT_EQ(FailureOf([&] {
-                  connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
-              }).number,
-              database_error::kObjectOpen);
-    recordset.Open(kServerPropertyQuery, connection);
-    EXPECT_EQ(recordset.Field(1), std::nullopt);  // an sql_variant Null
-    EXPECT_EQ(FailureOf([&] { recordset.Field(3); }).number, database_error::kColumnNotFound);
-    EXPECT_EQ(FailureOf([&] { recordset.Field(-1); }).number, database_error::kColumnNotFound);
-    EXPECT_EQ(FailureOf([&] { recordset.Open(u"SELECT 2", connection); }).number,
-              database_error::kObjectOpen);
-    EXPECT_FALSE(recordset.MoveNext());
-    EXPECT_EQ(FailureOf([&] { recordset.Field(0); }).number, database_error::kNoCurrentRecord);
-    recordset.Close();
-    recordset.Close();
-    EXPECT_EQ(FailureOf([&] { recordset.Field(0); }).number, database_error::kObjectClosed);
-}
-
-std::u16string ToServer(const std::string& dataSource) {
-    return U16("Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=Quintara;Data Source=" + dataSource);
-}
-
 // A server that cannot be reached or found fails at once or within the log-on's bound, with a
 // message that says which and where ("@" is the server's own loopback address, "#" its port). A
 // real Browser does not answer for an instance it does not have; FreeTDS alone would ask for 16
@@ -100,28 +61,51 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
     const struct {
         const char* what;
         std::string faults;
-        std::string browser;
+        std::vector<std::string> instances;
+        bool silent;
         std::string dataSource;
         std::string description;  // the start of it
     } cases[] = {
-        {"nothing listens on the port", "{}", "", "@,1",
+        {"nothing listens on the port",
+         "{}",
+         {},
+         false,
+         "@,1",
          "Não foi possível conectar ao servidor SQL Server \"@,1\": ele não foi encontrado"},
-        {"the server closes the socket during the log-on", R"({"close_on": "login"})", "", "@,#",
+        {"the server closes the socket during the log-on",
+         R"({"close_on": "login"})",
+         {},
+         false,
+         "@,#",
          "A conexão com o servidor SQL Server \"@,#\" foi interrompida durante o login."},
-        {"a host name without an address", "{}", "", "kestrel-nao-existe.invalid",
+        {"a host name without an address",
+         "{}",
+         {},
+         false,
+         "kestrel-nao-existe.invalid",
          "Não foi possível conectar ao servidor SQL Server \"kestrel-nao-existe.invalid\": o nome "
          "do servidor não corresponde a nenhum endereço na rede. Verifique o nome do servidor e o "
          "DNS da rede."},
-        {"the same, with an instance", "{}", "", "kestrel-nao-existe.invalid\\QUINTARA",
+        {"the same, with an instance",
+         "{}",
+         {},
+         false,
+         "kestrel-nao-existe.invalid\\QUINTARA",
          "Não foi possível conectar ao servidor SQL Server "
          "\"kestrel-nao-existe.invalid\\QUINTARA\": "
          "o nome do servidor não corresponde"},
-        {"the Browser does not know the instance", "{}",
-         R"("browser": {"instances": ["QUINTARA", "TREINO"]},)", "@\\OUTRA",
+        {"the Browser does not know the instance",
+         "{}",
+         {"QUINTARA", "TREINO"},
+         false,
+         "@\\OUTRA",
          "O serviço SQL Server Browser do servidor \"@\" respondeu, mas não conhece a instância "
          "\"OUTRA\". Instâncias desse servidor: QUINTARA, TREINO. Verifique o nome da instância."},
-        {"the Browser is silent", "{}",
-         R"("browser": {"instances": ["QUINTARA"], "silent": true},)", "@\\QUINTARA",
+        {"the Browser is silent",
+         "{}",
+         {"QUINTARA"},
+         true,
+         "@\\QUINTARA",
          "O serviço SQL Server Browser do servidor \"@\" não respondeu em 3 segundos à pergunta "
          "pela "
          "porta da instância \"QUINTARA\": o serviço não está em execução, a rede bloqueia a porta "
@@ -129,7 +113,12 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const TdsTestServer server(ScenarioJson(c.faults, R"("address": "own",)" + c.browser));
+        Scenario scenario;
+        scenario.address = "own";
+        scenario.browserInstances = c.instances;
+        scenario.browserSilent = c.silent;
+        scenario.faults = c.faults;
+        const TdsTestServer server(scenario.Json());
         const auto placed = [&](std::string text) {
             for (std::size_t at; (at = text.find_first_of("@#")) != std::string::npos;) {
                 text.replace(at, 1,
@@ -152,45 +141,44 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
     }
 }
 
-// Whatever the server does, the log-on and each command end at their timeouts in wall-clock time,
-// with a message that gives that time; the connection is then given up and says so, and the
+// Whatever the server does, the log-on and each command end at their bounds in wall-clock time,
+// with a message that gives the bound; the connection is then given up and says so, and the
 // program goes on: the next connection does not wait for the driver still held by this one.
-TEST(DatabaseAccess, EveryWaitEndsAtItsTimeout) {
-    struct Case {
+TEST(DatabaseAccess, EveryWaitEndsAtItsBound) {
+    const struct {
         const char* what;
         std::string faults;
         bool duringLogin;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"a server that never answers the log-on", R"({"stall": true})", true},
         {"a log-on answer dripping a byte a second", R"({"drip_on": "login"})", true},
         {"a server that stops answering after the log-on", R"({"stall_after_login": true})", false},
         {"an sql_variant longer than what comes", R"({"false_variant_length": true})", false},
         {"an answer dripping a byte a second", R"({"drip_on": "serverproperty"})", false},
     };
-    TdsTestServer healthy(ScenarioJson());
-    for (const Case& c : cases) {
+    const TdsTestServer healthy(Scenario{}.Json());
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        TdsTestServer server(ScenarioJson(c.faults));
+        Scenario scenario;
+        scenario.faults = c.faults;
+        const TdsTestServer server(scenario.Json());
         Connection connection({std::chrono::seconds(1), std::chrono::seconds(1)});
         const auto start = std::chrono::steady_clock::now();
         const Failure failure = FailureOf([&] {
-            connection.Open(OleDbString(server.port()), u"sa", U16(kPassword));
+            connection.Open(ToServer(At(server)), u"sa", U16(kPassword));
             Recordset properties;
             properties.Open(kServerPropertyQuery, connection);
         });
         const auto waited = std::chrono::steady_clock::now() - start;
         EXPECT_GE(waited, std::chrono::milliseconds(900));
         EXPECT_LT(waited, std::chrono::seconds(12));
-        const std::u16string where =
-            u"O servidor SQL Server \"127.0.0.1," + U16(std::to_string(server.port())) + u"\" ";
         EXPECT_EQ(failure.number, database_error::kTimeout);
-        EXPECT_EQ(
-            failure.description,
-            where + (c.duringLogin ? u"não respondeu ao login em 1 segundo (tempo esgotado). "
-                                     u"Verifique se o servidor está em execução e se é acessível "
-                                     u"pela rede."
-                                   : u"não concluiu o comando em 1 segundo (tempo esgotado)."));
+        EXPECT_EQ(failure.description,
+                  U16("O servidor SQL Server \"" + At(server) + "\" ") +
+                      (c.duringLogin ? u"não respondeu ao login em 1 segundo (tempo esgotado). "
+                                       u"Verifique se o servidor está em execução e se é "
+                                       u"acessível pela rede."
+                                     : u"não concluiu o comando em 1 segundo (tempo esgotado)."));
         EXPECT_FALSE(connection.IsOpen());
         if (!c.duringLogin) {
             Recordset later;
@@ -201,7 +189,7 @@ TEST(DatabaseAccess, EveryWaitEndsAtItsTimeout) {
                 u"novo."));
         }
         Connection next;
-        next.Open(OleDbString(healthy.port()), u"sa", U16(kPassword));
+        next.Open(ToServer(At(healthy)), u"sa", U16(kPassword));
         Recordset answer;
         answer.Open(u"SELECT DB_NAME()", next);
         EXPECT_EQ(answer.Field(0), u"Quintara");
@@ -218,41 +206,48 @@ TEST(DatabaseAccess, EveryWaitEndsAtItsTimeout) {
 // Every way a technician writes a server reaches it: a plain host on port 1433, a named instance on
 // the port its SQL Server Browser gives, a port as written.
 TEST(DatabaseAccess, ReachesTheServerByEveryFormOfItsName) {
-    const TdsTestServer onDefaultPort(ScenarioJson("{}", R"("address": "own", "port": 1433,)"));
-    const TdsTestServer instance(
-        ScenarioJson("{}", R"("address": "own", "browser": {"instances": ["QUINTARA"]},)"));
-    const std::string plain = onDefaultPort.address();
-    const std::string named = instance.address();
-    const std::string port = std::to_string(instance.port());
+    Scenario onDefaultPort;
+    onDefaultPort.address = "own";
+    onDefaultPort.port = 1433;
+    Scenario instance;
+    instance.address = "own";
+    instance.browserInstances = {"QUINTARA"};
+    const TdsTestServer plainServer(onDefaultPort.Json());
+    const TdsTestServer namedServer(instance.Json());
+    const std::string plain = plainServer.address();
+    const std::string named = namedServer.address();
+    const std::string port = std::to_string(namedServer.port());
     const struct {
         std::string dataSource;
         const TdsTestServer& server;
         bool asksTheBrowser;
     } forms[] = {
-        {plain, onDefaultPort, false},
-        {plain + ",1433", onDefaultPort, false},
-        {named + "," + port, instance, false},
-        {named + "\\QUINTARA", instance, true},
-        {"tcp:" + named + "\\quintara", instance, true},
-        {named + "\\QUINTARA," + port, instance, false},
+        {plain, plainServer, false},
+        {plain + ",1433", plainServer, false},
+        {named + "," + port, namedServer, false},
+        {named + "\\QUINTARA", namedServer, true},
+        {"tcp:" + named + "\\quintara", namedServer, true},
+        {named + "\\QUINTARA," + port, namedServer, false},
     };
     for (const auto& form : forms) {
         SCOPED_TRACE(form.dataSource);
         const std::size_t logins = form.server.count("LOGIN OK");
-        const std::size_t questions = instance.count("BROWSER INSTANCE");
+        const std::size_t questions = namedServer.count("BROWSER INSTANCE");
         Connection connection;
         EXPECT_NO_THROW(connection.Open(ToServer(form.dataSource), u"", U16(kPassword)));
         EXPECT_EQ(form.server.count("LOGIN OK"), logins + 1);
-        EXPECT_EQ(instance.count("BROWSER INSTANCE") - questions, form.asksTheBrowser ? 1u : 0u);
+        EXPECT_EQ(namedServer.count("BROWSER INSTANCE") - questions, form.asksTheBrowser ? 1u : 0u);
     }
 }
 
 // "(local)", ".", "localhost" and an empty name are this machine's default instance: port 1433 of
 // 127.0.0.1 itself, which another program may hold.
 TEST(DatabaseAccess, ThisMachineIsPort1433OfTheLoopbackAddress) {
+    Scenario scenario;
+    scenario.port = 1433;
     std::unique_ptr<TdsTestServer> server;
     try {
-        server = std::make_unique<TdsTestServer>(ScenarioJson("{}", R"("port": 1433,)"));
+        server = std::make_unique<TdsTestServer>(scenario.Json());
     } catch (const TdsServerPortTaken&) {
         GTEST_SKIP() << "127.0.0.1:1433 is taken on this machine; (local), \".\", localhost and "
                         "an empty server name are tried only where it is free";
@@ -268,23 +263,17 @@ TEST(DatabaseAccess, ThisMachineIsPort1433OfTheLoopbackAddress) {
 // Each password is a login of the test server; every one must reach it unchanged.
 TEST(DatabaseAccess, PasswordsWithConnectionStringCharactersLogIn) {
     const std::string passwords[] = {
-        "Senha;1}", "x}y",      "p}",   "}",         "{br}", "{",     " sp ",
-        "a;b=c",    "k;PWD=x;", "'q\"", "Çenha São", "}}",   "a}}b;",
+        "x}y", "p}", "}", "{br}", "{", " sp ", "a;b=c", "k;PWD=x;", "'q\"", "Çenha São", "a}}b;",
     };
-    std::string logins;
+    Scenario scenario;
     for (std::size_t i = 0; i < std::size(passwords); ++i) {
-        std::string escaped;
-        for (char c : passwords[i]) {
-            escaped += c == '"' ? "\\\"" : std::string(1, c);
-        }
-        logins += R"({"user": "u)" + std::to_string(i) + R"(", "password": ")" + escaped + "\"},";
+        scenario.moreLogins.emplace_back("u" + std::to_string(i), passwords[i]);
     }
-    TdsTestServer server(
-        ScenarioJson("{}", R"("logins": [)" + logins.substr(0, logins.size() - 1) + "],"));
+    const TdsTestServer server(scenario.Json());
     for (std::size_t i = 0; i < std::size(passwords); ++i) {
         SCOPED_TRACE(passwords[i]);
         Connection connection;
-        EXPECT_NO_THROW(connection.Open(OleDbString(server.port(), "master"),
+        EXPECT_NO_THROW(connection.Open(ToServer(At(server), "master"),
                                         U16("u" + std::to_string(i)), U16(passwords[i])));
     }
     EXPECT_EQ(server.count("LOGIN OK"), std::size(passwords));

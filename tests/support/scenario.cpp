@@ -30,7 +30,12 @@ std::string Quoted(const std::optional<std::string>& text) {
 std::string Scenario::Json() const {
     std::string json = "{\"server_name\": " + Quoted(serverName) +
                        ", \"logins\": [{\"user\": " + Quoted(user) +
-                       ", \"password\": " + Quoted(password) + "}]";
+                       ", \"password\": " + Quoted(password) + "}";
+    for (const auto& [moreUser, morePassword] : moreLogins) {
+        json +=
+            ", {\"user\": " + Quoted(moreUser) + ", \"password\": " + Quoted(morePassword) + "}";
+    }
+    json += "]";
     json += ", \"default_database\": " + Quoted(defaultDatabase);
     json += ", \"address\": " + Quoted(address) + ", \"port\": " + std::to_string(port);
     if (!browserInstances.empty() || browserSilent) {

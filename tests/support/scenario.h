@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A TDS test server scenario, written as the JSON the server reads. Defaults describe an SQL Server
@@ -28,6 +29,8 @@ struct Scenario {
     bool browserSilent = false;
     std::string user = "sa";
     std::string password = "Senha;1}";
+    // Further logins: user and password.
+    std::vector<std::pair<std::string, std::string>> moreLogins;
     std::optional<std::string> productVersion = "10.50.4000.0";
     std::optional<std::string> productLevel = "SP2";
     std::optional<std::string> edition = "Standard Edition (64-bit)";
