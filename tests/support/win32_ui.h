@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 // Looking at windows from the outside, as a user's tools do: from another thread or process.
 
@@ -79,4 +82,73 @@ inline bool MessageBoxHasIcon(HWND box) {
 inline void Answer(HWND dialog, int button) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+inline std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// Types `text` into a dialog's field, as a paste would.
+inline void Type(HWND dialog, int field, const std::wstring& text) {
+    SendMessageW(GetDlgItem(dialog, field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Clicks `button` of `dialog` and gives the text of the message box that it opens, closed.
+inline std::wstring ClickAndReadTheMessage(HWND dialog, int button) {
+    Answer(dialog, button);
+    const HWND box =
+        WaitForWindow([&] { return FindOwnedDialog(dialog); }, std::chrono::seconds(30));
+    if (box == nullptr) {
+        return L"(no message box)";
+    }
+    const std::wstring text = MessageBoxText(box) + (MessageBoxHasIcon(box) ? L" [icon]" : L"");
+    Answer(box, IDOK);
+    WaitForWindow([&] { return IsWindow(box) ? nullptr : dialog; }, std::chrono::seconds(10));
+    return text;
+}
+
+// Presses `keys` together, as the keyboard does, and lets them go in reverse order.
+inline void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *--key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// The pointer a window sets for itself.
+inline HCURSOR PointerOver(HWND window) {
+    SendMessageW(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
+}
+
+// The tooltip text that `owner`'s tooltip window holds for `control`.
+inline std::wstring TooltipText(HWND owner, HWND control) {
+    HWND tooltip = nullptr;
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w != nullptr;
+         w = GetWindow(w, GW_HWNDNEXT)) {
+        if (GetWindow(w, GW_OWNER) == owner && ClassOf(w) == TOOLTIPS_CLASSW) {
+            tooltip = w;
+        }
+    }
+    wchar_t text[512] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+    return tooltip != nullptr ? std::wstring(text) : L"(no tooltip window)";
 }

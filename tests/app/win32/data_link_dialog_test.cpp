@@ -21,25 +21,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr kestrel::DatabaseTimeouts kTimeouts{std::chrono::seconds(10), std::chrono::seconds(10)};
-
-// Clicks `button` of `dialog` and gives the text of the message box that it opens, closed.
-std::wstring ClickAndReadTheMessage(HWND dialog, int button) {
-    Answer(dialog, button);
-    const HWND box = WaitForWindow([&] { return FindOwnedDialog(dialog); }, 30s);
-    if (box == nullptr) {
-        return L"(no message box)";
-    }
-    const std::wstring text = MessageBoxText(box) + (MessageBoxHasIcon(box) ? L" [icon]" : L"");
-    Answer(box, IDOK);
-    WaitForWindow([&] { return IsWindow(box) ? nullptr : dialog; }, 10s);
-    return text;
-}
-
-void Type(HWND dialog, int field, const std::wstring& text) {
-    SendMessageW(GetDlgItem(dialog, field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 bool Enabled(HWND dialog, int field) {
     return IsWindowEnabled(GetDlgItem(dialog, field));
 }
@@ -52,7 +33,7 @@ TEST(Win32DataLinkDialog, TestsListsAndYieldsTheStringOfItsFields) {
     const std::wstring address = L"127.0.0.1," + std::to_wstring(server.port());
     FrmPrincipal window;
     window.Show(SW_SHOWNORMAL);
-    Win32ConnectionPrompt prompt(window, kTimeouts);
+    Win32ConnectionPrompt prompt(window);
 
     std::thread user([&] {
         const HWND dialog = WaitForWindow([&] { return FindOwnedDialog(window.Handle()); }, 30s);

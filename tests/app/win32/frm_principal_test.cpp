@@ -10,6 +10,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/frm_principal_layout.h"
 #include "app/main_window_handlers.h"
 #include "app/win32/frm_principal.h"
 #include "app/win32/message_loop.h"
@@ -27,14 +28,6 @@ using kestrel::TextBox;
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr kestrel::DatabaseTimeouts kTimeouts{std::chrono::seconds(10), std::chrono::seconds(10)};
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
 
 class Win32Window : public ::testing::Test {
 protected:
@@ -64,28 +57,10 @@ protected:
         return true;
     }
 
-    void Press(std::initializer_list<WORD> keys) {
-        std::vector<INPUT> inputs;
-        for (WORD key : keys) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wVk = key;
-            inputs.push_back(input);
-        }
-        for (auto key = keys.end(); key != keys.begin();) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wVk = *--key;
-            input.ki.dwFlags = KEYEVENTF_KEYUP;
-            inputs.push_back(input);
-        }
-        SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-    }
-
     // The name of the control that has the focus, after `keys`.
     std::string FocusAfter(std::initializer_list<WORD> keys) {
         const HWND before = GetFocus();
-        Press(keys);
+        PressKeys(keys);
         Pump([&] { return GetFocus() != before; }, 10s);
         Pump([] { return false; }, 50ms);
         for (const kestrel::ControlDescription& control : kestrel::FrmPrincipalControls()) {
@@ -102,7 +77,7 @@ protected:
     Win32WindowServices services{window};
     FakeRegistry registry;
     ScriptedPrompt prompt;
-    kestrel::MainWindowHandlers handlers{services, registry, prompt, kTimeouts};
+    kestrel::MainWindowHandlers handlers{services, registry, prompt};
 };
 
 TEST_F(Win32Window, FrameIsFixedMinimisableCentredAndPerMonitorDpiAware) {
@@ -130,47 +105,19 @@ TEST_F(Win32Window, FrameIsFixedMinimisableCentredAndPerMonitorDpiAware) {
               DPI_AWARENESS_PER_MONITOR_AWARE);
 }
 
-TEST_F(Win32Window, EveryControlSitsWhereTheLayoutPutsItAt96Dpi) {
-    const struct {
-        const char* name;
-        const wchar_t* windowClass;
-        const wchar_t* caption;
-        RECT twips;  // left, top, width, height
-        bool bold;
-    } rows[] = {
-        {"cmdQuintara", L"Button", L"Ler Quintara...", {1110, 120, 2145, 435}, true},
-        {"cmdNovaConexao", L"Button", L"Ler Nova Conexão...", {3855, 120, 2145, 435}, true},
-        {"Label2", L"Static", L"Servidor:", {1620, 825, 630, 195}, false},
-        {"txtServidor", L"Edit", L"", {2340, 765, 4110, 315}, false},
-        {"Label1", L"Static", L"Versão do SQL Server:", {615, 1245, 1635, 195}, false},
-        {"txtVersao", L"Edit", L"", {2340, 1185, 4110, 315}, false},
-        {"Label3", L"Static", L"Nível do SQL Server:", {720, 1680, 1530, 195}, false},
-        {"txtNivel", L"Edit", L"", {2340, 1620, 4110, 315}, false},
-        {"Label4", L"Static", L"Edição do SQL Server:", {615, 2100, 1635, 195}, false},
-        {"txtEdicao", L"Edit", L"", {2340, 2040, 4110, 315}, false},
-        {"Label8", L"Static", L"Edição:", {1710, 2505, 540, 195}, false},
-        {"txtEngineEdition", L"Edit", L"", {2340, 2445, 4110, 315}, false},
-        {"Label5", L"Static", L"Nome do Banco de Dados:", {315, 2910, 1935, 195}, false},
-        {"txtBancoDados", L"Edit", L"", {2340, 2850, 4110, 315}, false},
-        {"Label6", L"Static", L"Tamanho do Banco de Dados:", {60, 3330, 2190, 195}, false},
-        {"txtTamanhoBancoDados", L"Edit", L"", {2340, 3270, 4110, 315}, false},
-        {"Label9", L"Static", L"Local Banco:", {1305, 3705, 945, 195}, false},
-        {"txtLocalBD", L"Edit", L"", {2340, 3660, 4110, 315}, false},
-        {"Command1", L"Button", L"&Fechar", {5550, 4185, 1290, 405}, false},
-        {"Picture1", L"KestrelPictureBox", L"", {0, 4695, 7110, 360}, false},
-        {"Label7",
-         L"Static",
-         L"Quintara 2015 - www.norvik.com.br - suporte@norvik.com.br",
-         {45, 60, 6465, 195},
-         true},
-    };
+// Each control where the form puts it (twips / 15 at 96 dpi), of its class, with its caption and
+// font; no caption clipped. Screen readers name a box after the label just before it among the
+// window's controls.
+TEST_F(Win32Window, EveryControlSitsWhereTheFormPutsItAt96Dpi) {
     const HDC dc = GetDC(window.Handle());
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const kestrel::ControlDescription& row : kestrel::FrmPrincipalControls()) {
+        SCOPED_TRACE(std::string(row.name));
         const HWND control = window.Control(row.name);
         ASSERT_NE(control, nullptr);
-        EXPECT_EQ(ClassOf(control), row.windowClass);
-        EXPECT_EQ(ControlText(control), row.caption);
+        const std::wstring caption(row.caption.begin(), row.caption.end());
+        EXPECT_EQ(ControlText(control), caption);
+        const wchar_t* classes[] = {L"Button", L"Static", L"Edit", L"KestrelPictureBox"};
+        EXPECT_EQ(ClassOf(control), classes[int(row.kind)]);
 
         // Relative to its container's client area, which is the band's for Label7.
         RECT place;
@@ -178,10 +125,15 @@ TEST_F(Win32Window, EveryControlSitsWhereTheLayoutPutsItAt96Dpi) {
         MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
         EXPECT_EQ(place.left, row.twips.left / 15);
         EXPECT_EQ(place.top, row.twips.top / 15);
-        EXPECT_EQ(place.right - place.left, row.twips.right / 15);
-        EXPECT_EQ(place.bottom - place.top, row.twips.bottom / 15);
-
-        if (std::wstring_view(row.windowClass) == L"KestrelPictureBox") {
+        EXPECT_EQ(place.right - place.left, row.twips.width / 15);
+        EXPECT_EQ(place.bottom - place.top, row.twips.height / 15);
+        if (row.kind == kestrel::ControlKind::TextBox) {
+            EXPECT_TRUE(GetWindowLongPtrW(control, GWL_STYLE) & ES_READONLY);
+            const HWND before = GetWindow(control, GW_HWNDPREV);
+            EXPECT_EQ(ControlText(before), std::wstring(kestrel::LabelOf(*row.box).caption.begin(),
+                                                        kestrel::LabelOf(*row.box).caption.end()));
+        }
+        if (row.kind == kestrel::ControlKind::PictureBox) {
             continue;
         }
         LOGFONTW font{};
@@ -194,14 +146,13 @@ TEST_F(Win32Window, EveryControlSitsWhereTheLayoutPutsItAt96Dpi) {
         EXPECT_EQ(font.lfCharSet, 0);
         EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
 
-        // No caption may be clipped by its control.
-        std::wstring shown = row.caption;
+        std::wstring shown = caption;
         std::erase(shown, L'&');
         const HGDIOBJ previous = SelectObject(dc, CreateFontIndirectW(&font));
         SIZE extent{};
         GetTextExtentPoint32W(dc, shown.c_str(), int(shown.size()), &extent);
         DeleteObject(SelectObject(dc, previous));
-        EXPECT_LE(extent.cx, row.twips.right / 15);
+        EXPECT_LE(extent.cx, row.twips.width / 15);
     }
     ReleaseDC(window.Handle(), dc);
 }
@@ -216,83 +167,17 @@ TEST_F(Win32Window, TabAndShiftTabFollowTheTabIndexFromTxtServidor) {
         EXPECT_EQ(FocusAfter({VK_TAB}), expected);
     }
     EXPECT_EQ(FocusAfter({VK_SHIFT, VK_TAB}), "txtLocalBD");
-    EXPECT_EQ(FocusAfter({VK_SHIFT, VK_TAB}), "txtEngineEdition");
-}
-
-TEST_F(Win32Window, BoxesAreReadOnlyButSelectableAndCopyable) {
-    services.SetText(TextBox::txtServidor, u"SRVTESTE");
-    const HWND box = window.Box(TextBox::txtServidor);
-    EXPECT_TRUE(GetWindowLongPtrW(box, GWL_STYLE) & ES_READONLY);
-    SetFocus(box);
-    SendMessageW(box, WM_CHAR, L'X', 0);
-    EXPECT_EQ(BoxText(TextBox::txtServidor), L"SRVTESTE");
-
-    SendMessageW(box, EM_SETSEL, 0, -1);
-    SendMessageW(box, WM_COPY, 0, 0);
-    ASSERT_TRUE(OpenClipboard(window.Handle()));
-    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    ASSERT_NE(data, nullptr);
-    EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(data)), L"SRVTESTE");
-    GlobalUnlock(data);
-    CloseClipboard();
-}
-
-// Screen readers name a box after the label just before it among the window's controls.
-TEST_F(Win32Window, EachBoxComesStraightAfterItsLabel) {
-    const struct {
-        TextBox box;
-        const wchar_t* label;
-    } rows[] = {
-        {TextBox::txtServidor, L"Servidor:"},
-        {TextBox::txtVersao, L"Versão do SQL Server:"},
-        {TextBox::txtNivel, L"Nível do SQL Server:"},
-        {TextBox::txtEdicao, L"Edição do SQL Server:"},
-        {TextBox::txtEngineEdition, L"Edição:"},
-        {TextBox::txtBancoDados, L"Nome do Banco de Dados:"},
-        {TextBox::txtTamanhoBancoDados, L"Tamanho do Banco de Dados:"},
-        {TextBox::txtLocalBD, L"Local Banco:"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(row.label)));
-        const HWND before = GetWindow(window.Box(row.box), GW_HWNDPREV);
-        EXPECT_EQ(ClassOf(before), L"Static");
-        EXPECT_EQ(ControlText(before), row.label);
-    }
 }
 
 TEST_F(Win32Window, SetTextReplacesTheWholeTextAndItsTooltip) {
-    HWND tooltip = nullptr;
-    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w != nullptr;
-         w = GetWindow(w, GW_HWNDNEXT)) {
-        if (GetWindow(w, GW_OWNER) == window.Handle() && ClassOf(w) == TOOLTIPS_CLASSW) {
-            tooltip = w;
-        }
-    }
-    ASSERT_NE(tooltip, nullptr);
-    const auto tip = [&](TextBox box) {
-        wchar_t text[512] = {};
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.hwnd = window.Handle();
-        tool.uId = reinterpret_cast<UINT_PTR>(window.Box(box));
-        tool.lpszText = text;
-        SendMessageW(tooltip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
-        return std::wstring(text);
-    };
     const std::u16string path =
         u"D:\\Dados\\São Paulo\\Quintara\\Banco de Dados\\Quintara_Data.mdf";
     services.SetText(TextBox::txtLocalBD, path);
     EXPECT_EQ(services.Text(TextBox::txtLocalBD), path);
-    EXPECT_EQ(tip(TextBox::txtLocalBD),
-              L"D:\\Dados\\São Paulo\\Quintara\\Banco de Dados\\Quintara_Data.mdf");
+    EXPECT_EQ(TooltipText(window.Handle(), window.Box(TextBox::txtLocalBD)),
+              std::wstring(path.begin(), path.end()));
     services.SetText(TextBox::txtLocalBD, u"");
-    EXPECT_EQ(tip(TextBox::txtLocalBD), L"");
-}
-
-// The pointer a window sets for itself, here and in a modal message box.
-HCURSOR PointerOver(HWND window) {
-    SendMessageW(window, WM_SETCURSOR, WPARAM(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    return GetCursor();
+    EXPECT_EQ(TooltipText(window.Handle(), window.Box(TextBox::txtLocalBD)), L"");
 }
 
 TEST_F(Win32Window, TheBusyPointerCoversEveryWindowOfTheProgramUntilRestored) {
@@ -363,7 +248,7 @@ TEST_F(TimerDuringAModal, Timer1ReachesThePassWhileAMessageBoxIsOpen) {
 }
 
 TEST_F(TimerDuringAModal, Timer1ReachesThePassWhileTheConnectionDialogIsOpen) {
-    Win32ConnectionPrompt dialog(window, kTimeouts);
+    Win32ConnectionPrompt dialog(window);
     ConnectAndHoldAModal([&] { EXPECT_EQ(dialog.PromptNew(), std::nullopt); }, IDCANCEL);
 }
 
