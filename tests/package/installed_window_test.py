@@ -9,74 +9,17 @@ address.)
 """
 import os
 import re
-import signal
 import subprocess
 import sys
-import time
 
-from gi.repository import Gio, GLib
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from accessibility import (box_texts, enable_accessibility, kestrel_controls, other_windows, stop,
+                           wait_for)
 
 # Generous bounds: the machine may be busy building.
 START_SECONDS = 60
 PASS_SECONDS = 60
 EXIT_SECONDS = 30
-
-
-def enable_accessibility():
-    """What a screen reader does on start: Qt exposes its widgets once the bus says so."""
-    bus = Gio.bus_get_sync(Gio.BusType.SESSION)
-    bus.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
-                  GLib.Variant("(ssv)", ("org.a11y.Status", "IsEnabled", GLib.Variant("b", True))),
-                  None, Gio.DBusCallFlags.NONE, 10000, None)
-
-
-def wait_for(what, seconds, probe):
-    deadline = time.monotonic() + seconds
-    while True:
-        found = probe()
-        if found:
-            return found
-        if time.monotonic() > deadline:
-            raise SystemExit(f"FAIL: {what} within {seconds} s")
-        time.sleep(0.2)
-
-
-def descendants(accessible):
-    for child in accessible:
-        if child is not None:
-            yield child
-            yield from descendants(child)
-
-
-def kestrel_controls(pyatspi):
-    """The controls of Kestrel's window by role and name, once it shows its buttons."""
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is None or app.name != "Kestrel":
-            continue
-        try:
-            controls = {(c.getRoleName(), c.name): c for c in descendants(app)}
-        except GLib.Error:  # a window still being built
-            continue
-        if ("push button", "Ler Quintara...") in controls:
-            return controls
-    return None
-
-
-def box_texts(controls):
-    return {name: c.queryText().getText(0, -1)
-            for (role, name), c in controls.items() if role == "text"}
-
-
-def stop(demo):
-    """Ends whatever of the demo still runs; a terminated demo still removes its files."""
-    for sig in (signal.SIGTERM, signal.SIGKILL):
-        if demo.poll() is not None:
-            return
-        os.killpg(demo.pid, sig)
-        try:
-            demo.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            pass
 
 
 def main(command):
@@ -90,8 +33,9 @@ def main(command):
         if not announced:
             raise SystemExit("FAIL: the demo did not start its server")
         server = announced.group(1)
-        controls = wait_for("Kestrel's window on the accessibility bus", START_SECONDS,
-                            lambda: kestrel_controls(pyatspi))
+        controls = wait_for(START_SECONDS, lambda: kestrel_controls(pyatspi))
+        if not controls:
+            raise SystemExit(f"FAIL: no Kestrel window on the accessibility bus in {START_SECONDS} s")
         controls[("push button", "Ler Quintara...")].queryAction().doAction(0)
 
         expected = {
@@ -105,18 +49,13 @@ def main(command):
             "Local Banco": "C:\\Program Files\\Microsoft SQL Server\\MSSQL10_50.MSSQLSERVER"
                            "\\MSSQL\\DATA\\Quintara.mdf",
         }
-        deadline = time.monotonic() + PASS_SECONDS
-        while (texts := box_texts(controls)) != expected and time.monotonic() < deadline:
-            time.sleep(0.2)
-        if texts != expected:
+        if not wait_for(PASS_SECONDS, lambda: box_texts(controls) == expected):
+            texts = box_texts(controls)
             for name, want in expected.items():
                 print(f"  {name}: {texts.get(name)!r}, expected {want!r}")
             # A message box or dialog instead of the pass says why.
-            for app in pyatspi.Registry.getDesktop(0):
-                if app is not None and app.name == "Kestrel":
-                    for window in list(app)[1:]:
-                        texts = [c.name for c in descendants(window) if c.name]
-                        print(f"  also open: {window.name!r}: {texts}")
+            for name, texts in other_windows(pyatspi):
+                print(f"  also open: {name!r}: {texts}")
             raise SystemExit(f"FAIL: 'Ler Quintara...' did not fill the boxes within "
                              f"{PASS_SECONDS} s")
         print("ok: 'Ler Quintara...' filled every box")
