@@ -8,12 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "connection/data_link_string.h"
-#include "inspection/inspection_pass.h"
-#include "support/quintara_settings.h"
-#include "support/recording_window_services.h"
+#include "support/handlers_without_a_window.h"
 #include "support/scenario.h"
-#include "support/scripted_prompt.h"
 #include "support/tds_test_server.h"
 #include "support/utf16.h"
 
@@ -26,40 +22,8 @@ namespace {
 constexpr char kKey[] = "Software\\Norvik\\Database";
 constexpr char16_t kVersion[] = u"10.50.4000.0 - SQL Server 2008 R2 Service Pack 2";
 
-std::string AddressOf(const TdsTestServer& server) {
-    return "127.0.0.1," + std::to_string(server.port());
-}
-
-std::u16string DialogString(const TdsTestServer& server, const std::string& password,
-                            const std::string& database = "Quintara") {
-    return kestrel::BuildDataLinkString({.server = U16(AddressOf(server)),
-                                         .userName = u"sa",
-                                         .password = U16(password),
-                                         .database = U16(database)});
-}
-
-class Handlers : public ::testing::Test {
+class Handlers : public ::testing::Test, protected HandlersWithoutAWindow {
 protected:
-    Handlers() {
-        settings.servidor = AddressOf(server);
-        settings.password = scenario.password;
-    }
-
-    // "Ler Quintara..." with settings that point at `to`.
-    void ClickLerQuintara(const TdsTestServer& to) {
-        QuintaraSettings stored = settings;
-        stored.servidor = AddressOf(to);
-        stored.StoreIn(registry);
-        handlers.cmdQuintara_Click();
-    }
-
-    // Earlier text in every box a pass writes, to see which ones it overwrites or empties.
-    void FillPassBoxes() {
-        for (TextBox box : kestrel::kPassBoxes) {
-            services.boxes[box] = u"anterior";
-        }
-    }
-
     void ExpectPassPending() {
         EXPECT_TRUE(services.messages.empty());
         EXPECT_TRUE(services.timerEnabled);
@@ -72,14 +36,6 @@ protected:
         EXPECT_EQ(services.messages[0].icon, icon);
         EXPECT_FALSE(services.timerEnabled);
     }
-
-    Scenario scenario;
-    TdsTestServer server{scenario.Json()};
-    QuintaraSettings settings;
-    RecordingWindowServices services;
-    FakeRegistry registry;
-    ScriptedPrompt prompt;
-    kestrel::MainWindowHandlers handlers{services, registry, prompt};
 };
 
 FakeRegistry::Value Text(const std::string& text) {
@@ -250,82 +206,31 @@ TEST_F(Handlers, ReplacingAConnectionCancelsThePassStillPendingForIt) {
     EXPECT_EQ(server.count("BATCH") + server.count("RPC"), 0u);
 }
 
-// A server's values of a million characters each are cut within a bound that an edit box holds
-// whole, and the version's release label still comes after the version.
-TEST_F(Handlers, ThePassCutsHugeValuesWithinTheBound) {
-    scenario.faults = R"({"value_chars": 1000000})";
-    const TdsTestServer huge(scenario.Json());
-    ClickLerQuintara(huge);
-    handlers.Timer1_Timer();
-    const std::u16string version = services.Text(TextBox::txtVersao);
-    EXPECT_TRUE(version.starts_with(u"10.50.4000.010.50.4000.0"));
-    EXPECT_NE(version.find(u" […] (valor cortado: o servidor enviou mais de 4000 caracteres) - "),
-              std::u16string::npos);
-    EXPECT_TRUE(version.ends_with(u" - SQL Server 2008"));
-    EXPECT_LT(version.size(), 30000u);
-    EXPECT_LT(services.Text(TextBox::txtEdicao).size(), 30000u);
-    EXPECT_TRUE(services.messages.empty());
-}
-
-// After "Ler Nova Conexão..." the pass describes the database the connection is in, not the one
-// the stored settings name; a name that needs quoting included.
-TEST_F(Handlers, AfterTheDialogThePassDescribesThatConnectionsDatabase) {
-    ScenarioDatabase filial;
-    filial.name = "Filial D'Oeste São João";
-    filial.dbSize = "  12.00 MB";
-    filial.files = {{"E:\\SQL\\Filial.mdf", "12288 KB"}};
-    scenario.databases.push_back(filial);
-    const TdsTestServer two(scenario.Json());
-    ClickLerQuintara(two);
-    handlers.Timer1_Timer();
-    prompt.answers.push_back(DialogString(two, scenario.password, filial.name));
-    handlers.cmdNovaConexao_Click();
-    handlers.Timer1_Timer();
-
-    EXPECT_EQ(services.Text(TextBox::txtBancoDados), u"Filial D'Oeste São João");
-    EXPECT_EQ(services.Text(TextBox::txtTamanhoBancoDados), u"12.00 MB");
-    EXPECT_EQ(services.Text(TextBox::txtLocalBD), u"E:\\SQL\\Filial.mdf");
-    EXPECT_TRUE(services.messages.empty());
-}
-
 // The pass: the server's properties untrimmed, the database's size and first file trimmed, Null
 // values as empty boxes (a Null version has no release), txtEngineEdition left alone; one log-on
 // and two statements. A failing pass says why in one message and empties the boxes it had not
 // reached: none keeps an earlier server's data. Either way Timer1 goes off and the default pointer
 // comes back.
 TEST_F(Handlers, ThePassFillsTheSixBoxesOrSaysWhyItCouldNot) {
-    const std::u16string version = kVersion;
+    const std::u16string full[] = {
+        kVersion,    u" SP2 ",     u"Standard Edition (64-bit)",
+        u"Quintara", u"150.50 MB", u"D:\\Dados\\São Paulo\\Quintara.mdf"};
+    const std::u16string nulls[] = {u" - Não identificado", u"", u"", u"Quintara", u"", u""};
     const struct {
         const char* what;
         std::string faults;
-        std::vector<std::u16string> boxes;
+        std::size_t written;     // the boxes written before the failure
         std::u16string message;  // what the message holds after "Erro: "; empty for none
     } cases[] = {
-        {"a full answer",
-         "{}",
-         {version, u" SP2 ", u"Standard Edition (64-bit)", u"Quintara", u"150.50 MB",
-          u"D:\\Dados\\São Paulo\\Quintara.mdf"},
-         u""},
-        {"Null values", "nulls", {u" - Não identificado", u"", u"", u"Quintara", u"", u""}, u""},
-        {"server without SERVERPROPERTY",
-         R"({"serverproperty_error": true})",
-         {u"", u"", u"", u"", u"", u""},
+        {"a full answer", "{}", 6, u""},
+        {"Null values", "nulls", 6, u""},
+        {"server without SERVERPROPERTY", R"({"serverproperty_error": true})", 0,
          u"SERVERPROPERTY"},
-        {"property query without rows",
-         R"({"empty_result": "serverproperty"})",
-         {u"", u"", u"", u"", u"", u""},
+        {"property query without rows", R"({"empty_result": "serverproperty"})", 0,
          u"Não há registro atual: o resultado da consulta não tem (mais) linhas."},
-        {"database result without rows",
-         R"({"empty_result": "sp_helpdb"})",
-         {version, u" SP2 ", u"Standard Edition (64-bit)", u"", u"", u""},
-         u"Não há registro"},
-        {"no file list",
-         R"({"no_second_result": true})",
-         {version, u" SP2 ", u"Standard Edition (64-bit)", u"Quintara", u"150.50 MB", u""},
-         u"arquivos"},
-        {"connection dropped after the database row",
-         R"({"close_on": "sp_helpdb"})",
-         {version, u" SP2 ", u"Standard Edition (64-bit)", u"Quintara", u"150.50 MB", u""},
+        {"database result without rows", R"({"empty_result": "sp_helpdb"})", 3, u"Não há registro"},
+        {"no file list", R"({"no_second_result": true})", 5, u"arquivos"},
+        {"connection dropped after the database row", R"({"close_on": "sp_helpdb"})", 5,
          u"A conexão com o servidor SQL Server"},
     };
     for (const auto& c : cases) {
@@ -347,7 +252,8 @@ TEST_F(Handlers, ThePassFillsTheSixBoxesOrSaysWhyItCouldNot) {
         handlers.Timer1_Timer();
 
         for (std::size_t i = 0; i < std::size(kestrel::kPassBoxes); ++i) {
-            EXPECT_EQ(services.Text(kestrel::kPassBoxes[i]), c.boxes[i]) << i;
+            const std::u16string& shown = c.faults == "nulls" ? nulls[i] : full[i];
+            EXPECT_EQ(services.Text(kestrel::kPassBoxes[i]), i < c.written ? shown : u"") << i;
         }
         EXPECT_EQ(services.boxes.count(TextBox::txtEngineEdition), 0u);
         EXPECT_FALSE(services.timerEnabled);

@@ -42,12 +42,6 @@ const Case kCases[] = {
      database_error::kTimeout,
      u"O servidor SQL Server \"srv,1433\" não respondeu ao login em 15 segundos (tempo esgotado). "
      u"Verifique se o servidor está em execução e se é acessível pela rede."},
-    {"the query timeout",
-     DatabaseStep::Running,
-     {{u"HYT00", 0, u"[FreeTDS][SQL Server]Timeout expired"}},
-     database_error::kTimeout,
-     u"O servidor SQL Server \"srv,1433\" não concluiu o comando em 15 segundos (tempo "
-     u"esgotado)."},
     {"a connection that drops",
      DatabaseStep::Running,
      {{u"08S01", 20004, u"[FreeTDS][SQL Server]Read from the server failed"}},

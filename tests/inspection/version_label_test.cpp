@@ -3,76 +3,58 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "inspection/version_names.h"
+#include "support/utf16.h"
 
 namespace {
 
-std::string Narrow(std::u16string_view text) {
-    std::string out;
-    for (char16_t c : text) {
-        out += c < 0x80 ? char(c) : '?';
+// One build of each row of the program's table, written out independently of it, and how many
+// builds the table holds in all.
+TEST(VersionLabel, NamesEachKnownReleaseAndTheTableHoldsNoOther) {
+    const struct {
+        std::u16string_view version;
+        std::u16string_view label;
+    } cases[] = {
+        {u"7.00.1063", u" - SQL Server 7.0 Service Pack 4 (SP4)"},
+        {u"7.00.961", u" - SQL Server 7.0 Service Pack 3 (SP3)"},
+        {u"7.00.842", u" - SQL Server 7.0 Service Pack 2 (SP2)"},
+        {u"7.00.699", u" - SQL Server 7.0 Service Pack 1 (SP1)"},
+        {u"7.00.623", u" - SQL Server 7.0 (RTM)"},
+        {u"80.194.0", u" - SQL Server 2000 (RTM)"},
+        {u"8.00.384", u" - SQL Server 2000 SP1 2000"},
+        {u"80.534.0", u" - SQL Server 2000 SP2 2000"},
+        {u"8.00.760", u" - SQL Server 2000 SP3 2000"},
+        {u"8.00.2039", u" - SQL Server 2000 SP4 2000"},
+        {u"9.0.5000", u" - SQL Server 2005 Service Pack 4"},
+        {u"9.00.4035", u" - SQL Server 2005 Service Pack 3"},
+        {u"9.0.3042", u" - SQL Server 2005 Service Pack 2"},
+        {u"9.00.2047", u" - SQL Server 2005 Service Pack 1"},
+        {u"9.0.1399.06", u" - SQL Server 2005 (RTM)"},
+        {u"10.51.2500.0", u" - SQL Server 2008 R2 Service Pack 1"},
+        {u"10.50.4000.0", u" - SQL Server 2008 R2 Service Pack 2"},
+        {u"10.53.6000.34", u" - SQL Server 2008 R2 Service Pack 3"},
+        {u"10.50.1600.1", u" - SQL Server 2008 R2 (RTM)"},
+        {u"10.4.6000.29", u" - SQL Server 2008 Service Pack 4"},
+        {u"10.00.5500.00", u" - SQL Server 2008 Service Pack 3"},
+        {u"10.2.4000.0", u" - SQL Server 2008 Service Pack 2"},
+        {u"10.0.2531.00", u" - SQL Server 2008 Service Pack 1"},
+        {u"10.00.1600.22", u" - SQL Server 2008 (RTM)"},
+        {u"11.2.5058.0", u" - SQL Server 2012 Service Pack 2"},
+        {u"11.1.3000.0", u" - SQL Server 2012 Service Pack 1"},
+        {u"11.00.2100.60", u" - SQL Server 2012 RTM"},
+        {u"12.00.2000.80", u" - SQL Server 2014 RTM"},
+        {u"12.01.4100.01", u" - SQL Server 2014 Service Pack 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.version));
+        EXPECT_EQ(kestrel::VersionLabel(c.version), c.label);
     }
-    return out;
-}
-
-// Written out independently of the program's table, so that a typo in any row shows here.
-const struct {
-    std::u16string_view label;
-    std::vector<std::u16string_view> versions;
-} kKnownBuilds[] = {
-    {u" - SQL Server 7.0 Service Pack 4 (SP4)", {u"7.00.1063"}},
-    {u" - SQL Server 7.0 Service Pack 3 (SP3)", {u"7.00.961"}},
-    {u" - SQL Server 7.0 Service Pack 2 (SP2)", {u"7.00.842"}},
-    {u" - SQL Server 7.0 Service Pack 1 (SP1)", {u"7.00.699"}},
-    {u" - SQL Server 7.0 (RTM)", {u"7.00.623"}},
-    {u" - SQL Server 2000 (RTM)", {u"80.194.0", u"8.00.194"}},
-    {u" - SQL Server 2000 SP1 2000", {u"80.384.0", u"8.00.384"}},
-    {u" - SQL Server 2000 SP2 2000", {u"80.534.0", u"8.00.534"}},
-    {u" - SQL Server 2000 SP3 2000", {u"80.760.0", u"8.00.760"}},
-    {u" - SQL Server 2000 SP4 2000", {u"8.00.2039"}},
-    {u" - SQL Server 2005 Service Pack 4",
-     {u"9.00.5000.00", u"9.0.5000.00", u"9.00.5000", u"9.0.5000"}},
-    {u" - SQL Server 2005 Service Pack 3", {u"9.00.4035", u"9.0.4035"}},
-    {u" - SQL Server 2005 Service Pack 2", {u"9.00.3042", u"9.0.3042"}},
-    {u" - SQL Server 2005 Service Pack 1", {u"9.00.2047", u"9.0.2047"}},
-    {u" - SQL Server 2005 (RTM)", {u"9.00.1399", u"9.0.1399", u"9.0.1399.06"}},
-    {u" - SQL Server 2008 R2 Service Pack 1", {u"10.50.2500.0", u"10.51.2500.0"}},
-    {u" - SQL Server 2008 R2 Service Pack 2", {u"10.50.4000.0", u"10.52.4000.0"}},
-    {u" - SQL Server 2008 R2 Service Pack 3", {u"10.50.6000.34", u"10.53.6000.34"}},
-    {u" - SQL Server 2008 R2 (RTM)", {u"10.50.1600.1"}},
-    {u" - SQL Server 2008 Service Pack 4", {u"10.0.6000.29", u"10.00.6000.29", u"10.4.6000.29"}},
-    {u" - SQL Server 2008 Service Pack 3",
-     {u"10.00.5500.00", u"10.0.5500.00", u"10.0.5500.0", u"10.3.5500.0"}},
-    {u" - SQL Server 2008 Service Pack 2",
-     {u"10.00.4000.00", u"10.0.4000.00", u"10.0.4000.0", u"10.2.4000.0"}},
-    {u" - SQL Server 2008 Service Pack 1",
-     {u"10.00.2531.00", u"10.0.2531.00", u"10.0.2531.0", u"10.1.2531.0"}},
-    {u" - SQL Server 2008 (RTM)", {u"10.00.1600.22", u"10.0.1600.22"}},
-    {u" - SQL Server 2012 Service Pack 2", {u"11.0.5058.0", u"11.2.5058.0"}},
-    {u" - SQL Server 2012 Service Pack 1", {u"11.00.3000.00", u"11.0.3000.0", u"11.1.3000.0"}},
-    {u" - SQL Server 2012 RTM", {u"11.00.2100.60", u"11.0.2100.60"}},
-    {u" - SQL Server 2014 RTM", {u"12.0.2000.80", u"12.00.2000.80"}},
-    {u" - SQL Server 2014 Service Pack 1",
-     {u"12.0.4100.1", u"12.00.4100.01", u"12.00.4100.1", u"12.1.4100.1", u"12.01.4100.1",
-      u"12.01.4100.01"}},
-};
-
-TEST(VersionLabel, NamesEveryKnownBuildExactlyAndTheTableHoldsNoOther) {
-    std::size_t known = 0;
-    for (const auto& row : kKnownBuilds) {
-        for (std::u16string_view version : row.versions) {
-            SCOPED_TRACE(Narrow(version));
-            EXPECT_EQ(kestrel::VersionLabel(version), row.label);
-            ++known;
-        }
-    }
-    std::size_t inTable = 0;
+    std::size_t builds = 0;
     for (const kestrel::VersionNameRow& row : kestrel::VersionNameTable()) {
-        inTable += row.versions.size();
+        builds += row.versions.size();
     }
-    EXPECT_EQ(inTable, known);
+    EXPECT_EQ(builds, 66u);
 }
 
 // Past the table: the release by the first two characters without their dots, else the default.

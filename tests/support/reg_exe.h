@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Runs reg.exe (Wine's own, under Wine) with `arguments`, its output discarded; true when it
 // succeeded.
@@ -30,4 +31,24 @@ inline bool RunReg(std::wstring_view arguments) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return exitCode == 0;
+}
+
+struct RegSetting {
+    const wchar_t* name;
+    const wchar_t* type;  // REG_SZ, REG_DWORD...
+    std::wstring data;
+};
+
+// Writes `settings` with reg.exe as the values of `key` in `view` (/reg:32 or /reg:64), the key
+// emptied first; true when every write succeeded.
+inline bool StoreWithReg(std::wstring_view key, const std::vector<RegSetting>& settings,
+                         std::wstring_view view) {
+    RunReg(L"delete " + std::wstring(key) + L" /f " + std::wstring(view));
+    for (const RegSetting& setting : settings) {
+        if (!RunReg(L"add " + std::wstring(key) + L" /v " + setting.name + L" /t " + setting.type +
+                    L" /d \"" + setting.data + L"\" /f " + std::wstring(view))) {
+            return false;
+        }
+    }
+    return true;
 }

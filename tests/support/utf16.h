@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // UTF-8 test text (source literals, the test server's log) as the program's UTF-16.
 inline std::u16string U16(const std::string& utf8) {
@@ -20,6 +21,15 @@ inline std::u16string U16(const std::string& utf8) {
         } else {
             out += char16_t(code);
         }
+    }
+    return out;
+}
+
+// Test text for a trace: ASCII as it is, anything else as '?'.
+inline std::string Narrow(std::u16string_view text) {
+    std::string out;
+    for (char16_t c : text) {
+        out += c < 0x80 ? char(c) : '?';
     }
     return out;
 }

@@ -12,18 +12,8 @@
 #include <functional>
 
 #include "app/frm_principal_layout.h"
-#include "app/main_window_handlers.h"
 #include "app/qt/data_link_dialog.h"
-#include "app/qt/frm_principal.h"
-#include "app/qt/handler_wiring.h"
-#include "app/qt/qt_connection_prompt.h"
-#include "app/qt/qt_window_services.h"
-#include "settings/wine_registry.h"
-#include "support/qt_modal_answerer.h"
-#include "support/scenario.h"
-#include "support/tds_test_server.h"
-#include "support/temp_wine_prefix.h"
-#include "support/wine_system_reg.h"
+#include "support/qt_program.h"
 
 using kestrel::TextBox;
 
@@ -55,42 +45,27 @@ class QtWindowTest : public QObject {
 
 private slots:
     void init() {
-        m_server = std::make_unique<TdsTestServer>(m_scenario.Json());
-        m_window = std::make_unique<FrmPrincipal>();
-        m_services = std::make_unique<QtWindowServices>(*m_window);
-        m_prompt = std::make_unique<QtConnectionPrompt>(m_window.get());
-        m_handlers =
-            std::make_unique<kestrel::MainWindowHandlers>(*m_services, m_registry, *m_prompt);
-        ConnectHandlers(*m_window, *m_handlers);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        std::filesystem::remove(m_prefix.path() / "system.reg");
-        s_address = m_server->address();
-        m_answerer = std::make_unique<ModalAnswerer<DataLinkDialog>>();
+        m_program = std::make_unique<QtProgram>(TwoDatabases());
+        s_address = m_program->server.address();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_program->window));
     }
-    void cleanup() {
-        m_answerer.reset();
-        m_handlers.reset();
-        m_prompt.reset();
-        m_services.reset();
-        m_window.reset();
-        m_server.reset();
-    }
+    void cleanup() { m_program.reset(); }
 
     // Each control where the form puts it (twips / 15 at 96 dpi), with its caption and font; no
     // caption clipped, whatever font stands in for MS Sans Serif; each label ends next to its box,
     // on the box's line, and names it for screen readers.
     void controlsAreWhereTheFormPutsThem() {
-        QCOMPARE(m_window->windowTitle(), Q(kestrel::kFrmPrincipalCaption));
-        QCOMPARE(m_window->size(), QSize(474, 337));
-        QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
-        QVERIFY(m_window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-        QVERIFY(!m_window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-        QCOMPARE(m_window->Timer1->interval(), 600);
-        QVERIFY(!m_window->Timer1->isActive());
+        const FrmPrincipal& window = m_program->window;
+        QCOMPARE(window.windowTitle(), Q(kestrel::kFrmPrincipalCaption));
+        QCOMPARE(window.size(), QSize(474, 337));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QVERIFY(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QCOMPARE(window.Timer1->interval(), 600);
+        QVERIFY(!window.Timer1->isActive());
         for (const kestrel::ControlDescription& control : kestrel::FrmPrincipalControls()) {
             const QString name = QString::fromLatin1(control.name);
-            auto* widget = m_window->findChild<QWidget*>(name);
+            auto* widget = window.findChild<QWidget*>(name);
             QVERIFY2(widget != nullptr, qPrintable(name));
             const kestrel::TwipsRect& t = control.twips;
             QCOMPARE(widget->geometry(),
@@ -116,7 +91,7 @@ private slots:
                      qPrintable(name));
             if (control.kind == kestrel::ControlKind::Label && control.box) {
                 auto* label = qobject_cast<QLabel*>(widget);
-                QLineEdit* box = m_window->box(*control.box);
+                QLineEdit* box = window.box(*control.box);
                 QCOMPARE(label->buddy(), box);
                 QCOMPARE(box->accessibleName() + QLatin1Char(':'), label->text());
                 QCOMPARE(label->geometry().right() + 1, 150);
@@ -126,14 +101,11 @@ private slots:
     }
 
     void tabFollowsTheFormsOrderFromTxtServidor() {
-        const QStringList expected = {
-            QStringLiteral("txtServidor"),    QStringLiteral("txtVersao"),
-            QStringLiteral("txtNivel"),       QStringLiteral("txtEdicao"),
-            QStringLiteral("txtBancoDados"),  QStringLiteral("txtTamanhoBancoDados"),
-            QStringLiteral("Command1"),       QStringLiteral("cmdQuintara"),
-            QStringLiteral("cmdNovaConexao"), QStringLiteral("txtEngineEdition"),
-            QStringLiteral("txtLocalBD"),     QStringLiteral("txtServidor"),
-        };
+        const QStringList expected = QStringLiteral(
+                                         "txtServidor txtVersao txtNivel txtEdicao txtBancoDados "
+                                         "txtTamanhoBancoDados Command1 cmdQuintara cmdNovaConexao "
+                                         "txtEngineEdition txtLocalBD txtServidor")
+                                         .split(QLatin1Char(' '));
         QStringList visited = {QApplication::focusWidget()->objectName()};
         for (int i = 1; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -144,103 +116,108 @@ private slots:
 
     // A message box shows plain text under the program's title, every line.
     void messageBoxesArePlainTextUnderTheProgramsTitle() {
-        m_services->ShowMessage(u"primeira <b>linha</b>\r\nsegunda", kestrel::MessageIcon::None);
-        QCOMPARE(m_answerer->messages,
+        m_program->services.ShowMessage(u"primeira <b>linha</b>\r\nsegunda",
+                                        kestrel::MessageIcon::None);
+        QCOMPARE(m_program->answerer.messages,
                  QStringList{QStringLiteral("primeira <b>linha</b>\nsegunda")});
-        QCOMPARE(m_answerer->lastTitle, QStringLiteral("Kestrel"));
+        QCOMPARE(m_program->answerer.lastTitle, QStringLiteral("Kestrel"));
     }
 
     void lerQuintaraFillsEveryBox() {
-        storeSettings(m_scenario.password);
-        QTest::mouseClick(m_window->cmdQuintara, Qt::LeftButton);
-        QCOMPARE(text(TextBox::txtServidor), QString::fromStdString(m_server->address()));
+        m_program->StoreSettings("Senha;1}");
+        QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
+        QCOMPARE(m_program->Text(TextBox::txtServidor),
+                 QString::fromStdString(m_program->server.address()));
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         waitForThePass();
-        QCOMPARE(m_answerer->messages, QStringList());
-        QCOMPARE(text(TextBox::txtVersao),
+        QCOMPARE(m_program->answerer.messages, QStringList());
+        QCOMPARE(m_program->Text(TextBox::txtVersao),
                  QStringLiteral("10.50.4000.0 - SQL Server 2008 R2 Service Pack 2"));
-        QCOMPARE(text(TextBox::txtNivel), QStringLiteral("SP2"));
-        QCOMPARE(text(TextBox::txtEdicao), QStringLiteral("Standard Edition (64-bit)"));
-        QCOMPARE(text(TextBox::txtBancoDados), QStringLiteral("Quintara"));
-        QCOMPARE(text(TextBox::txtTamanhoBancoDados), QStringLiteral("150.50 MB"));
+        QCOMPARE(m_program->Text(TextBox::txtNivel), QStringLiteral("SP2"));
+        QCOMPARE(m_program->Text(TextBox::txtEdicao), QStringLiteral("Standard Edition (64-bit)"));
+        QCOMPARE(m_program->Text(TextBox::txtBancoDados), QStringLiteral("Quintara"));
+        QCOMPARE(m_program->Text(TextBox::txtTamanhoBancoDados), QStringLiteral("150.50 MB"));
         const QString path = QStringLiteral("D:\\Dados\\São Paulo\\Quintara.mdf");
-        QCOMPARE(text(TextBox::txtLocalBD), path);
-        QCOMPARE(m_window->box(TextBox::txtLocalBD)->toolTip(), path);
-        QCOMPARE(text(TextBox::txtEngineEdition), QString());
+        QCOMPARE(m_program->Text(TextBox::txtLocalBD), path);
+        QCOMPARE(m_program->window.box(TextBox::txtLocalBD)->toolTip(), path);
+        QCOMPARE(m_program->Text(TextBox::txtEngineEdition), QString());
     }
 
     void lerQuintaraWithARefusedLogOnSaysSoAndStartsNoPass() {
-        storeSettings("errada");
-        QTest::mouseClick(m_window->cmdQuintara, Qt::LeftButton);
-        QCOMPARE(m_answerer->messages,
+        m_program->StoreSettings("errada");
+        QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
+        QCOMPARE(m_program->answerer.messages,
                  QStringList{QStringLiteral("Login failed for user 'sa'. - n. 18456")});
-        QVERIFY(!m_window->Timer1->isActive());
+        QVERIFY(!m_program->window.Timer1->isActive());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-        QCOMPARE(text(TextBox::txtServidor), QString());
+        QCOMPARE(m_program->Text(TextBox::txtServidor), QString());
     }
 
     void lerNovaConexaoConnectsToTheDatabasePickedInTheDialog() {
-        m_answerer->steps = {[](DataLinkDialog* dialog) {
+        m_program->answerer.steps = {[](DataLinkDialog* dialog) {
             fill(dialog, QStringLiteral("sa"), QStringLiteral("Senha;1}"));
             dialog->findChild<QPushButton*>(QStringLiteral("refresh"))->click();
         }};
-        m_answerer->steps.push_back([](DataLinkDialog* dialog) {
+        m_program->answerer.steps.push_back([](DataLinkDialog* dialog) {
             auto* databases = dialog->findChild<QComboBox*>(QStringLiteral("database"));
             QCOMPARE(databases->count(), 6);  // the two of the scenario and the system ones
             databases->setCurrentIndex(databases->findText(QStringLiteral("QuintaraTreino")));
             dialog->accept();
         });
-        QTest::mouseClick(m_window->cmdNovaConexao, Qt::LeftButton);
-        QCOMPARE(text(TextBox::txtServidor), QStringLiteral("SRVTESTE"));
+        QTest::mouseClick(m_program->window.cmdNovaConexao, Qt::LeftButton);
+        QCOMPARE(m_program->Text(TextBox::txtServidor), QStringLiteral("SRVTESTE"));
         // Once for the list of databases, once for the connection.
-        QCOMPARE(m_server->count("BROWSER INSTANCE QUINTARA"), 2u);
+        QCOMPARE(m_program->server.count("BROWSER INSTANCE QUINTARA"), 2u);
         waitForThePass();
-        QCOMPARE(m_answerer->messages, QStringList());
-        QCOMPARE(text(TextBox::txtBancoDados), QStringLiteral("QuintaraTreino"));
-        QCOMPARE(text(TextBox::txtTamanhoBancoDados), QStringLiteral("48.00 MB"));
-        QCOMPARE(text(TextBox::txtLocalBD),
+        QCOMPARE(m_program->answerer.messages, QStringList());
+        QCOMPARE(m_program->Text(TextBox::txtBancoDados), QStringLiteral("QuintaraTreino"));
+        QCOMPARE(m_program->Text(TextBox::txtTamanhoBancoDados), QStringLiteral("48.00 MB"));
+        QCOMPARE(m_program->Text(TextBox::txtLocalBD),
                  QStringLiteral("D:\\Dados\\Treinamento\\QuintaraTreino.mdf"));
     }
 
     void testingTheConnectionKeepsTheDialogOpenAndCancelChangesNothing() {
-        m_answerer->steps = {[](DataLinkDialog* dialog) {
+        m_program->answerer.steps = {[](DataLinkDialog* dialog) {
             fill(dialog, QStringLiteral("sa"), QStringLiteral("errada"));
             dialog->findChild<QPushButton*>(QStringLiteral("testConnection"))->click();
         }};
-        m_answerer->steps.push_back([](DataLinkDialog* dialog) {
+        m_program->answerer.steps.push_back([](DataLinkDialog* dialog) {
             fill(dialog, QStringLiteral("sa"), QStringLiteral("Senha;1}"));
             dialog->findChild<QPushButton*>(QStringLiteral("testConnection"))->click();
         });
-        m_answerer->steps.push_back([](DataLinkDialog* dialog) { dialog->reject(); });
-        QTest::mouseClick(m_window->cmdNovaConexao, Qt::LeftButton);
+        m_program->answerer.steps.push_back([](DataLinkDialog* dialog) { dialog->reject(); });
+        QTest::mouseClick(m_program->window.cmdNovaConexao, Qt::LeftButton);
 
-        QCOMPARE(m_answerer->messages.size(), 3);
-        QVERIFY2(m_answerer->messages[0].contains(QStringLiteral("Login failed for user 'sa'.")),
-                 qPrintable(m_answerer->messages[0]));
-        QVERIFY(!m_answerer->messages[0].contains(QStringLiteral("errada")));
-        QCOMPARE(m_answerer->messages[1], QStringLiteral("Teste de conexão concluído com êxito."));
+        QCOMPARE(m_program->answerer.messages.size(), 3);
+        QVERIFY2(
+            m_program->answerer.messages[0].contains(QStringLiteral("Login failed for user 'sa'.")),
+            qPrintable(m_program->answerer.messages[0]));
+        QVERIFY(!m_program->answerer.messages[0].contains(QStringLiteral("errada")));
+        QCOMPARE(m_program->answerer.messages[1],
+                 QStringLiteral("Teste de conexão concluído com êxito."));
         QCOMPARE(
-            m_answerer->messages[2],
+            m_program->answerer.messages[2],
             QStringLiteral(
                 "Erro: A variável de objeto não foi definida: nenhuma conexão foi escolhida."));
-        QVERIFY(!m_window->Timer1->isActive());
+        QVERIFY(!m_program->window.Timer1->isActive());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-        QCOMPARE(text(TextBox::txtServidor), QString());
+        QCOMPARE(m_program->Text(TextBox::txtServidor), QString());
     }
 
     // Last: once the program has ended, Qt lets no event loop run again in this process.
     void altFEndsTheProgramEvenWithAPassPending() {
-        storeSettings(m_scenario.password);
-        QTest::mouseClick(m_window->cmdQuintara, Qt::LeftButton);
-        QVERIFY(m_window->Timer1->isActive());
+        m_program->StoreSettings("Senha;1}");
+        QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
+        QVERIFY(m_program->window.Timer1->isActive());
         QEventLoop loop;
-        QTimer::singleShot(0, m_window.get(),
-                           [this] { QTest::keyClick(m_window.get(), Qt::Key_F, Qt::AltModifier); });
+        QTimer::singleShot(0, &m_program->window, [this] {
+            QTest::keyClick(&m_program->window, Qt::Key_F, Qt::AltModifier);
+        });
         QTimer::singleShot(5000, &loop, [&loop] { loop.exit(1); });
         QCOMPARE(loop.exec(), 0);
-        QVERIFY(!m_window->isVisible());
-        QVERIFY(!m_window->Timer1->isActive());
-        QCOMPARE(m_server->count("BATCH") + m_server->count("RPC"), 0u);
+        QVERIFY(!m_program->window.isVisible());
+        QVERIFY(!m_program->window.Timer1->isActive());
+        QCOMPARE(m_program->server.count("BATCH") + m_program->server.count("RPC"), 0u);
     }
 
 private:
@@ -251,34 +228,15 @@ private:
         dialog->findChild<QLineEdit*>(QStringLiteral("password"))->setText(password);
     }
 
-    void storeSettings(const std::string& password) {
-        WriteWineSystemReg(m_prefix.path(), "Software\\Norvik\\Database",
-                           {{"GerenciadorBancoDados", "SQLServer2000"},
-                            {"Servidor", m_server->address()},
-                            {"BancoBados", "Quintara"},
-                            {"NameUser", "sa"},
-                            {"Password", password},
-                            {"UsarSSI", "0"}});
-    }
-
     void waitForThePass() {
-        QVERIFY(m_window->Timer1->isActive());
+        QVERIFY(m_program->window.Timer1->isActive());
         QTRY_VERIFY_WITH_TIMEOUT(
-            !m_window->Timer1->isActive() && QGuiApplication::overrideCursor() == nullptr, 10000);
+            !m_program->window.Timer1->isActive() && QGuiApplication::overrideCursor() == nullptr,
+            10000);
     }
-
-    QString text(TextBox box) const { return m_window->box(box)->text(); }
 
     static inline std::string s_address;
-    Scenario m_scenario = TwoDatabases();
-    TempWinePrefix m_prefix;
-    kestrel::WineRegistry m_registry{m_prefix.path()};
-    std::unique_ptr<TdsTestServer> m_server;
-    std::unique_ptr<FrmPrincipal> m_window;
-    std::unique_ptr<QtWindowServices> m_services;
-    std::unique_ptr<QtConnectionPrompt> m_prompt;
-    std::unique_ptr<kestrel::MainWindowHandlers> m_handlers;
-    std::unique_ptr<ModalAnswerer<DataLinkDialog>> m_answerer;
+    std::unique_ptr<QtProgram> m_program;
 };
 
 QTEST_MAIN(QtWindowTest)

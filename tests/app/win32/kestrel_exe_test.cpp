@@ -21,8 +21,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::wstring_view kQuintaraKey = L"HKLM\\Software\\Norvik\\Database";
-
 // Tests that write Quintara's settings into HKEY_LOCAL_MACHINE with reg.exe, for a server on port
 // 1433 of a loopback address of its own whose SQL Server Browser knows QUINTARA.
 class KestrelExeWithSettings : public ::testing::Test {
@@ -34,18 +32,11 @@ protected:
         }
     }
 
-    struct Setting {
-        const wchar_t* name;
-        const wchar_t* type;
-        std::wstring data;
-    };
-
     // Quintara's settings as the product writes them, for the named instance, blanks around every
-    // text, and `changes` over them; in the 32-bit view, where the 32-bit Quintara writes them on
+    // text, and `changes` after them; in the 32-bit view, where the 32-bit Quintara writes them on
     // 64-bit Windows.
-    void StoreSettings(const std::vector<Setting>& changes = {}) {
-        RunReg(L"delete " + std::wstring(kQuintaraKey) + L" /f /reg:32");
-        std::vector<Setting> settings = {
+    void StoreSettings(const std::vector<RegSetting>& changes = {}) {
+        std::vector<RegSetting> settings = {
             {L"GerenciadorBancoDados", L"REG_SZ", L"  SQLServer2000  "},
             {L"Servidor", L"REG_SZ", L"  " + Named() + L"  "},
             {L"BancoBados", L"REG_SZ", L"  Quintara  "},
@@ -54,11 +45,7 @@ protected:
             {L"UsarSSI", L"REG_DWORD", L"1"},
         };
         settings.insert(settings.end(), changes.begin(), changes.end());
-        for (const Setting& setting : settings) {
-            ASSERT_TRUE(RunReg(L"add " + std::wstring(kQuintaraKey) + L" /v " + setting.name +
-                               L" /t " + setting.type + L" /d \"" + setting.data +
-                               L"\" /f /reg:32"));
-        }
+        ASSERT_TRUE(StoreWithReg(L"HKLM\\Software\\Norvik\\Database", settings, L"/reg:32"));
     }
 
     std::wstring Named() const { return Wide(m_server.address()) + L"\\QUINTARA"; }
@@ -111,30 +98,23 @@ TEST_F(KestrelExeWithSettings, LerQuintaraFillsEveryBox) {
 TEST_F(KestrelExeWithSettings, SettingsItCannotUseAreToldInABoxOverTheWindow) {
     const struct {
         const char* what;
-        Setting change;
+        const wchar_t* name;
+        const wchar_t* type;
+        const wchar_t* data;
         std::wstring messageHolds;
         bool icon;
         bool ends;
     } cases[] = {
-        {"another database manager",
-         {L"GerenciadorBancoDados", L"REG_SZ", L"Oracle"},
-         L"O tipo setado está: Oracle\r\nEste programa é somente",
-         true,
-         true},
-        {"a wrong password",
-         {L"Password", L"REG_SZ", L"errada"},
-         L"Login failed for user 'sa'. - n. 18456",
-         false,
-         false},
-        {"integrated security, as the text 1",
-         {L"UsarSSI", L"REG_SZ", L"1"},
-         L"segurança integrada",
-         false,
-         false},
+        {"another database manager", L"GerenciadorBancoDados", L"REG_SZ", L"Oracle",
+         L"O tipo setado está: Oracle\r\nEste programa é somente", true, true},
+        {"a wrong password", L"Password", L"REG_SZ", L"errada",
+         L"Login failed for user 'sa'. - n. 18456", false, false},
+        {"integrated security, as the text 1", L"UsarSSI", L"REG_SZ", L"1", L"segurança integrada",
+         false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        StoreSettings({c.change});
+        StoreSettings({{c.name, c.type, c.data}});
         const KestrelExe kestrel;
         kestrel.Click(L"Ler Quintara...");
         const HWND box = kestrel.WaitForModal();
