@@ -9,39 +9,26 @@
 
 namespace {
 
-// One build of each row of the program's table, written out independently of it, and how many
-// builds the table holds in all.
-TEST(VersionLabel, NamesEachKnownReleaseAndTheTableHoldsNoOther) {
+// Rows of the program's table at its edges, written out independently of it: the first and last
+// of each release, where the forms of a number (80.x and 8.00.x, 9.0 and 9.00, 10.5x and 10.x)
+// part; and how many builds the table holds in all.
+TEST(VersionLabel, NamesTheKnownReleasesAndTheTableHoldsNoOther) {
     const struct {
         std::u16string_view version;
         std::u16string_view label;
     } cases[] = {
         {u"7.00.1063", u" - SQL Server 7.0 Service Pack 4 (SP4)"},
-        {u"7.00.961", u" - SQL Server 7.0 Service Pack 3 (SP3)"},
-        {u"7.00.842", u" - SQL Server 7.0 Service Pack 2 (SP2)"},
-        {u"7.00.699", u" - SQL Server 7.0 Service Pack 1 (SP1)"},
         {u"7.00.623", u" - SQL Server 7.0 (RTM)"},
         {u"80.194.0", u" - SQL Server 2000 (RTM)"},
-        {u"8.00.384", u" - SQL Server 2000 SP1 2000"},
-        {u"80.534.0", u" - SQL Server 2000 SP2 2000"},
-        {u"8.00.760", u" - SQL Server 2000 SP3 2000"},
+        {u"8.00.194", u" - SQL Server 2000 (RTM)"},
         {u"8.00.2039", u" - SQL Server 2000 SP4 2000"},
         {u"9.0.5000", u" - SQL Server 2005 Service Pack 4"},
-        {u"9.00.4035", u" - SQL Server 2005 Service Pack 3"},
-        {u"9.0.3042", u" - SQL Server 2005 Service Pack 2"},
-        {u"9.00.2047", u" - SQL Server 2005 Service Pack 1"},
         {u"9.0.1399.06", u" - SQL Server 2005 (RTM)"},
         {u"10.51.2500.0", u" - SQL Server 2008 R2 Service Pack 1"},
-        {u"10.50.4000.0", u" - SQL Server 2008 R2 Service Pack 2"},
-        {u"10.53.6000.34", u" - SQL Server 2008 R2 Service Pack 3"},
         {u"10.50.1600.1", u" - SQL Server 2008 R2 (RTM)"},
         {u"10.4.6000.29", u" - SQL Server 2008 Service Pack 4"},
-        {u"10.00.5500.00", u" - SQL Server 2008 Service Pack 3"},
-        {u"10.2.4000.0", u" - SQL Server 2008 Service Pack 2"},
-        {u"10.0.2531.00", u" - SQL Server 2008 Service Pack 1"},
         {u"10.00.1600.22", u" - SQL Server 2008 (RTM)"},
         {u"11.2.5058.0", u" - SQL Server 2012 Service Pack 2"},
-        {u"11.1.3000.0", u" - SQL Server 2012 Service Pack 1"},
         {u"11.00.2100.60", u" - SQL Server 2012 RTM"},
         {u"12.00.2000.80", u" - SQL Server 2014 RTM"},
         {u"12.01.4100.01", u" - SQL Server 2014 Service Pack 1"},

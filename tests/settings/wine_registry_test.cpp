@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
-#include <functional>
 #include <string>
 
 #include "support/registry_read.h"
@@ -138,35 +133,5 @@ TEST(WineRegistry, ReadsThe32BitViewFirstInA64BitPrefixOnly) {
         EXPECT_EQ(ReadValue(win32, kHklm, c.subkey, u"Vista"), c.expected);
     }
 }
-
-#ifndef _WIN32
-// Anything but a regular file of a sane size reads as a missing file: at once, without waiting for
-// a writer or reading without end.
-TEST(WineRegistry, ReadsOnlyARegularFileOfASaneSize) {
-    const struct {
-        const char* what;
-        std::function<void(const std::filesystem::path&)> make;
-        std::u16string_view expected;
-    } cases[] = {
-        {"a named pipe", [](const auto& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
-         u"Error"},
-        {"a registry file grown past 256 MB",
-         [](const auto& path) {
-             std::filesystem::copy_file(FixturePrefix() / "system.reg", path);
-             std::filesystem::resize_file(path, (std::uintmax_t{256} << 20) + 1);
-         },
-         u"Error"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const TempWinePrefix prefix;
-        c.make(prefix.path() / "system.reg");
-        kestrel::WineRegistry registry(prefix.path());
-
-        EXPECT_EQ(ReadValue(registry, kHklm, u"Software\\Norvik\\Database", u"Servidor"),
-                  c.expected);
-    }
-}
-#endif
 
 }  // namespace

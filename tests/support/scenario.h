@@ -40,3 +40,16 @@ struct Scenario {
 
     std::string Json() const;
 };
+
+// On port 1433 of a loopback address of its own, where its SQL Server Browser knows QUINTARA, with
+// a second database, QuintaraTreino.
+inline Scenario BrowserWithTwoDatabases() {
+    Scenario scenario;
+    scenario.address = "own";
+    scenario.port = 1433;
+    scenario.browserInstances = {"QUINTARA"};
+    scenario.databases.push_back({"QuintaraTreino",
+                                  "     48.00 MB",
+                                  {{"D:\\Dados\\Treinamento\\QuintaraTreino.mdf", "40960 KB"}}});
+    return scenario;
+}

@@ -19,21 +19,6 @@ using kestrel::TextBox;
 
 namespace {
 
-// On port 1433 of a loopback address of its own, where its SQL Server Browser knows QUINTARA: the
-// settings name it as a plain host, the dialog as the named instance.
-Scenario TwoDatabases() {
-    Scenario scenario;
-    scenario.address = "own";
-    scenario.port = 1433;
-    scenario.browserInstances = {"QUINTARA"};
-    ScenarioDatabase treino;
-    treino.name = "QuintaraTreino";
-    treino.dbSize = "     48.00 MB";
-    treino.files = {{"D:\\Dados\\Treinamento\\QuintaraTreino.mdf", "40960 KB"}};
-    scenario.databases.push_back(treino);
-    return scenario;
-}
-
 QString Q(std::u16string_view text) {
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
@@ -45,7 +30,7 @@ class QtWindowTest : public QObject {
 
 private slots:
     void init() {
-        m_program = std::make_unique<QtProgram>(TwoDatabases());
+        m_program = std::make_unique<QtProgram>(BrowserWithTwoDatabases());
         s_address = m_program->server.address();
         QVERIFY(QTest::qWaitForWindowExposed(&m_program->window));
     }
