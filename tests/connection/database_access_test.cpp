@@ -207,6 +207,20 @@ TEST(DatabaseAccess, ReachesTheServerByEveryFormOfItsName) {
     }
 }
 
+// A value past the bound comes one character longer than it, so that the box can say it was cut
+// rather than cut it silently; a column past the last is refused, never read out of the row.
+TEST(DatabaseAccess, ALongValueComesCutJustPastTheBoundAndNoColumnPastTheLast) {
+    Scenario scenario;
+    scenario.faults = R"({"value_chars": 5000})";
+    const TdsTestServer server(scenario.Json());
+    Connection connection;
+    connection.Open(ToServer(At(server)), u"sa", U16(kPassword));
+    Recordset properties;
+    properties.Open(kServerPropertyQuery, connection);
+    EXPECT_EQ(properties.Field(2).value_or(u"").size(), kestrel::kLongestFieldValue + 1);
+    EXPECT_EQ(FailureOf([&] { properties.Field(3); }).number, database_error::kColumnNotFound);
+}
+
 // Each password is a login of the test server; every one must reach it unchanged.
 TEST(DatabaseAccess, PasswordsWithConnectionStringCharactersLogIn) {
     const std::string passwords[] = {
