@@ -59,6 +59,8 @@ TEST(ConnectionString, ReadsTheOleDbStringAsOleDbDoesAndWritesItForTheDriver) {
          kFreeTds, kTdsToH + kTdsVersion + u"Trusted_Connection={Yes};"},
         {"Trusted_Connection=yes is integrated security", u"Trusted_Connection=yes;Data Source=h",
          u"", u"", kFreeTds, kTdsToH + kTdsVersion + u"Trusted_Connection={Yes};"},
+        {"so is Integrated Security=yes", u"Integrated Security=yes;Data Source=h", u"", u"",
+         kFreeTds, kTdsToH + kTdsVersion + u"Trusted_Connection={Yes};"},
         {"keywords in any case and with blanks around them and their values",
          u"  pROVIDER = sqloledb ;  user id =  ana  ; INITIAL CATALOG= Q ;data source = h ", u"",
          u"", kFreeTds, kTdsToH + u"DATABASE={Q};" + kTdsVersion + u"UID={ana};"},
@@ -68,8 +70,8 @@ TEST(ConnectionString, ReadsTheOleDbStringAsOleDbDoesAndWritesItForTheDriver) {
         {"single quotes work the same way", u"Password='it''s;{x}';Data Source=h", u"", u"",
          kDriver18, k18ToH + u"PWD={it's;{x}}};"},
         {"a later keyword wins, synonyms included",
-         u"Database=A;Initial Catalog=B;Server=h1;Data Source=h2;Data Source=h", u"", u"", kFreeTds,
-         kTdsToH + u"DATABASE={B};" + kTdsVersion},
+         u"Initial Catalog=B;Database=A;Server=h1;Data Source=h2;Data Source=h", u"", u"", kFreeTds,
+         kTdsToH + u"DATABASE={A};" + kTdsVersion},
         {"provider-only keywords change nothing",
          u"Provider=SQLOLEDB.1;Persist Security Info=True;Connect Timeout=5;Application Name=X;"
          u"Workstation ID=W;Auto Translate=True;Packet Size=4096;Use Procedure for Prepare=1;"

@@ -34,8 +34,7 @@ TEST_F(Win32Window, FrameIsFixedMinimisableCentredAndPerMonitorDpiAware) {
     EXPECT_EQ(client.bottom, 337);
     const LONG_PTR style = GetWindowLongPtrW(window.Handle(), GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
 
     RECT frame;
     GetWindowRect(window.Handle(), &frame);
