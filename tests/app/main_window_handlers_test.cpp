@@ -191,6 +191,7 @@ TEST_F(Handlers, ReplacingAConnectionCancelsThePassStillPendingForIt) {
             ClickLerQuintara(server);
             settings.password = scenario.password;
         }
+        EXPECT_FALSE(services.timerEnabled);
         handlers.Timer1_Timer();
 
         ExpectOneMessageWithoutThePassword();

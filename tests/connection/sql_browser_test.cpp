@@ -10,12 +10,10 @@ namespace {
 
 using Instances = std::vector<std::pair<std::u16string, std::optional<std::uint16_t>>>;
 
-std::string Answer(const std::string& data, std::size_t size) {
+// SVR_RESP: its stated size, by default the data's own.
+std::string Answer(const std::string& data, std::optional<std::size_t> stated = std::nullopt) {
+    const std::size_t size = stated.value_or(data.size());
     return std::string("\x05", 1) + char(size & 0xFF) + char(size >> 8) + data;
-}
-
-std::string Answer(const std::string& data) {
-    return Answer(data, data.size());
 }
 
 TEST(SqlBrowserAnswer, ReadsTheInstancesAndTheirTcpPorts) {
