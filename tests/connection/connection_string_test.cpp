@@ -9,6 +9,7 @@
 #include "connection/connection_string_reader.h"
 #include "connection/database_access.h"
 #include "connection/stored_connection_string.h"
+#include "support/failure_of.h"
 #include "support/utf16.h"
 
 using kestrel::Failure;
@@ -82,14 +83,12 @@ TEST(ConnectionString, ReadsTheOleDbStringAsOleDbDoesAndWritesItForTheDriver) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        try {
-            EXPECT_EQ(
-                TranslateConnectionString(c.oleDb, c.userId, c.password, c.driver, kInstancePort)
-                    .text,
-                c.odbc);
-        } catch (const Failure& failure) {
-            ADD_FAILURE() << "Failure " << failure.number;
-        }
+        std::u16string odbc;
+        const Failure failure = FailureOf([&] {
+            odbc = TranslateConnectionString(c.oleDb, c.userId, c.password, c.driver, kInstancePort)
+                       .text;
+        });
+        EXPECT_EQ(odbc, c.odbc) << "Failure " << failure.number;
     }
 }
 
@@ -140,15 +139,13 @@ TEST(ConnectionString, TakesSqlServersProvidersOnly) {
         {u"", true},         {u"SQLOLEDB.", false}, {u"SQLOLEDBX", false}, {u"Jet.4", false}};
     for (const auto& [provider, taken] : cases) {
         SCOPED_TRACE(testing::PrintToString(provider));
-        try {
+        const Failure failure = FailureOf([&] {
             TranslateConnectionString(u"Provider=" + provider + u";Data Source=h", u"", u"",
                                       kFreeTds);
-            EXPECT_TRUE(taken);
-        } catch (const Failure& failure) {
-            EXPECT_FALSE(taken);
-            EXPECT_EQ(failure.number, database_error::kProviderNotFound);
-            EXPECT_NE(failure.description.find(u"\"" + provider + u"\""), std::u16string::npos);
-        }
+        });
+        EXPECT_EQ(failure.number, taken ? 0 : database_error::kProviderNotFound);
+        EXPECT_EQ(failure.description.find(u"\"" + provider + u"\"") != std::u16string::npos,
+                  !taken);
     }
 }
 
@@ -178,17 +175,14 @@ TEST(ConnectionString, RefusesWhatCannotBeTranslated) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        try {
-            TranslateConnectionString(c.oleDb, u"sa", c.password, c.driver);
-            ADD_FAILURE() << "translated";
-        } catch (const Failure& failure) {
-            EXPECT_EQ(failure.number, database_error::kBadConnectionString);
-            EXPECT_NE(failure.description.find(c.descriptionHolds), std::u16string::npos)
-                << testing::PrintToString(failure.description);
-            EXPECT_EQ(failure.description.find(u"segredo"), std::u16string::npos);
-            if (!c.password.empty()) {
-                EXPECT_EQ(failure.description.find(c.password), std::u16string::npos);
-            }
+        const Failure failure =
+            FailureOf([&] { TranslateConnectionString(c.oleDb, u"sa", c.password, c.driver); });
+        EXPECT_EQ(failure.number, database_error::kBadConnectionString);
+        EXPECT_NE(failure.description.find(c.descriptionHolds), std::u16string::npos)
+            << testing::PrintToString(failure.description);
+        EXPECT_EQ(failure.description.find(u"segredo"), std::u16string::npos);
+        if (!c.password.empty()) {
+            EXPECT_EQ(failure.description.find(c.password), std::u16string::npos);
         }
     }
 }

@@ -20,6 +20,7 @@ public:
 
     QStringList messages;
     QString lastTitle;
+    Qt::TextFormat lastFormat = Qt::AutoText;
     std::vector<std::function<void(Dialog*)>> steps;
 
 private:
@@ -28,6 +29,7 @@ private:
             if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
                 messages << box->text();
                 lastTitle = box->windowTitle();
+                lastFormat = box->textFormat();
                 box->accept();
                 return;
             }

@@ -106,6 +106,7 @@ private slots:
         QCOMPARE(m_program->answerer.messages,
                  QStringList{QStringLiteral("primeira <b>linha</b>\nsegunda")});
         QCOMPARE(m_program->answerer.lastTitle, QStringLiteral("Kestrel"));
+        QCOMPARE(m_program->answerer.lastFormat, Qt::PlainText);
     }
 
     void lerQuintaraFillsEveryBox() {
@@ -167,10 +168,14 @@ private slots:
             dialog->findChild<QPushButton*>(QStringLiteral("testConnection"))->click();
         }};
         m_program->answerer.steps.push_back([](DataLinkDialog* dialog) {
+            QVERIFY(QGuiApplication::overrideCursor() == nullptr);  // the failed test's is gone
             fill(dialog, QStringLiteral("sa"), QStringLiteral("Senha;1}"));
             dialog->findChild<QPushButton*>(QStringLiteral("testConnection"))->click();
         });
-        m_program->answerer.steps.push_back([](DataLinkDialog* dialog) { dialog->reject(); });
+        m_program->answerer.steps.push_back([this](DataLinkDialog* dialog) {
+            m_program->services.SetMousePointer(kestrel::MousePointer::Busy);  // a pass's, say
+            dialog->reject();
+        });
         QTest::mouseClick(m_program->window.cmdNovaConexao, Qt::LeftButton);
 
         QCOMPARE(m_program->answerer.messages.size(), 3);
@@ -210,7 +215,9 @@ private:
         dialog->findChild<QLineEdit*>(QStringLiteral("server"))
             ->setText(QString::fromStdString(s_address) + QStringLiteral("\\QUINTARA"));
         dialog->findChild<QLineEdit*>(QStringLiteral("userName"))->setText(user);
-        dialog->findChild<QLineEdit*>(QStringLiteral("password"))->setText(password);
+        auto* secret = dialog->findChild<QLineEdit*>(QStringLiteral("password"));
+        QCOMPARE(secret->echoMode(), QLineEdit::Password);
+        secret->setText(password);
     }
 
     void waitForThePass() {
