@@ -230,7 +230,8 @@ TEST_F(Handlers, ThePassFillsTheSixBoxesOrSaysWhyItCouldNot) {
         {"property query without rows", R"({"empty_result": "serverproperty"})", 0,
          u"Não há registro atual: o resultado da consulta não tem (mais) linhas."},
         {"database result without rows", R"({"empty_result": "sp_helpdb"})", 3, u"Não há registro"},
-        {"no file list", R"({"no_second_result": true})", 5, u"arquivos"},
+        {"no file list", R"({"no_second_result": true})", 5,
+         u"O servidor não informou os arquivos do banco de dados (não há um segundo resultado)."},
         {"connection dropped after the database row", R"({"close_on": "sp_helpdb"})", 5,
          u"A conexão com o servidor SQL Server"},
     };

@@ -30,8 +30,7 @@ TEST_F(Win32Window, FrameIsFixedMinimisableCentredAndPerMonitorDpiAware) {
     EXPECT_EQ(ControlText(window.Handle()), L"Kestrel - Versão 5.5/2015");
     RECT client;
     GetClientRect(window.Handle(), &client);
-    EXPECT_EQ(client.right, 474);
-    EXPECT_EQ(client.bottom, 337);
+    EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(474L, 337L));
     const LONG_PTR style = GetWindowLongPtrW(window.Handle(), GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
