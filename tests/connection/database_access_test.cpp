@@ -11,6 +11,7 @@
 
 #include "base/failure.h"
 #include "connection/deadline_worker.h"
+#include "support/dialog_string.h"
 #include "support/failure_of.h"
 #include "support/scenario.h"
 #include "support/tds_test_server.h"
@@ -31,10 +32,6 @@ constexpr char16_t kServerPropertyQuery[] =
 std::u16string ToServer(const std::string& dataSource, const std::string& catalog = "Quintara") {
     return U16("Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=" + catalog +
                ";Data Source=" + dataSource);
-}
-
-std::string At(const TdsTestServer& server) {
-    return "127.0.0.1," + std::to_string(server.port());
 }
 
 // The classic provider's bounds, which the program and its dialog use.
@@ -132,7 +129,7 @@ TEST(DatabaseAccess, EveryWaitEndsAtItsBound) {
         Connection connection({std::chrono::seconds(1), std::chrono::seconds(1)});
         const auto start = std::chrono::steady_clock::now();
         const Failure failure = FailureOf([&] {
-            connection.Open(ToServer(At(server)), u"sa", U16(kPassword));
+            connection.Open(ToServer(AddressOf(server)), u"sa", U16(kPassword));
             Recordset properties;
             properties.Open(kServerPropertyQuery, connection);
         });
@@ -141,7 +138,7 @@ TEST(DatabaseAccess, EveryWaitEndsAtItsBound) {
         EXPECT_LT(waited, std::chrono::seconds(12));
         EXPECT_EQ(failure.number, -2147217871);  // ADO's number for a timeout
         EXPECT_EQ(failure.description,
-                  U16("O servidor SQL Server \"" + At(server) + "\" ") +
+                  U16("O servidor SQL Server \"" + AddressOf(server) + "\" ") +
                       (c.duringLogin ? u"não respondeu ao login em 1 segundo (tempo esgotado). "
                                        u"Verifique se o servidor está em execução e se é "
                                        u"acessível pela rede."
@@ -156,7 +153,7 @@ TEST(DatabaseAccess, EveryWaitEndsAtItsBound) {
                 u"novo."));
         }
         Connection next;
-        next.Open(ToServer(At(healthy)), u"sa", U16(kPassword));
+        next.Open(ToServer(AddressOf(healthy)), u"sa", U16(kPassword));
         Recordset answer;
         answer.Open(u"SELECT DB_NAME()", next);
         EXPECT_EQ(answer.Field(0), u"Quintara");
@@ -214,7 +211,7 @@ TEST(DatabaseAccess, ALongValueComesCutJustPastTheBoundAndNoColumnPastTheLast) {
     scenario.faults = R"({"value_chars": 5000})";
     const TdsTestServer server(scenario.Json());
     Connection connection;
-    connection.Open(ToServer(At(server)), u"sa", U16(kPassword));
+    connection.Open(ToServer(AddressOf(server)), u"sa", U16(kPassword));
     Recordset properties;
     properties.Open(kServerPropertyQuery, connection);
     EXPECT_EQ(properties.Field(2).value_or(u"").size(), kestrel::kLongestFieldValue + 1);
@@ -234,7 +231,7 @@ TEST(DatabaseAccess, PasswordsWithConnectionStringCharactersLogIn) {
     for (std::size_t i = 0; i < std::size(passwords); ++i) {
         SCOPED_TRACE(passwords[i]);
         Connection connection;
-        EXPECT_NO_THROW(connection.Open(ToServer(At(server), "master"),
+        EXPECT_NO_THROW(connection.Open(ToServer(AddressOf(server), "master"),
                                         U16("u" + std::to_string(i)), U16(passwords[i])));
     }
     EXPECT_EQ(server.count("LOGIN OK"), std::size(passwords));

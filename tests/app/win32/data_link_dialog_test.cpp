@@ -11,10 +11,9 @@
 #include "app/win32/frm_principal.h"
 #include "app/win32/resource.h"
 #include "app/win32/win32_connection_prompt.h"
-#include "connection/data_link_string.h"
+#include "support/dialog_string.h"
 #include "support/scenario.h"
 #include "support/tds_test_server.h"
-#include "support/utf16.h"
 #include "support/win32_ui.h"
 
 using namespace std::chrono_literals;
@@ -77,11 +76,7 @@ TEST(Win32DataLinkDialog, TestsListsAndYieldsTheStringOfItsFields) {
     const std::optional<std::u16string> connectionString = prompt.PromptNew();
     user.join();
 
-    EXPECT_EQ(connectionString, kestrel::BuildDataLinkString(
-                                    {.server = U16("127.0.0.1," + std::to_string(server.port())),
-                                     .userName = u"sa",
-                                     .password = u"Senha;1}",
-                                     .database = u"Quintara"}));
+    EXPECT_EQ(connectionString, DialogString(server, "Senha;1}"));
     EXPECT_EQ(server.count("LOGIN OK"), 2u);  // the test and the list
 }
 
