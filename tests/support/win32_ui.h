@@ -25,25 +25,29 @@ inline std::wstring ControlText(HWND control) {
     return text;
 }
 
+struct OwnedDialogSearch {
+    HWND owner;
+    HWND found;
+};
+
+// A named function, not a lambda: 32-bit callbacks are stdcall, which GCC's lambdas do not convert
+// to.
+inline BOOL CALLBACK TakeOwnedDialog(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<OwnedDialogSearch*>(parameter);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner &&
+        std::wstring_view(className) == L"#32770") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // A visible dialog window (a message box, the connection dialog) owned by `owner`, or null.
 inline HWND FindOwnedDialog(HWND owner) {
-    struct Search {
-        HWND owner;
-        HWND found;
-    } search{owner, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            wchar_t className[16] = {};
-            GetClassNameW(window, className, 16);
-            if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == s->owner &&
-                std::wstring_view(className) == L"#32770") {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    OwnedDialogSearch search{owner, nullptr};
+    EnumWindows(TakeOwnedDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -80,7 +80,7 @@ HICON LoadKestrelIcon(int widthMetric, int heightMetric) {
 
 }  // namespace
 
-FrmPrincipal::FrmPrincipal() {
+FrmPrincipal::FrmPrincipal(const DpiFunctions& dpiFunctions) : m_dpiFunctions(dpiFunctions) {
     static const bool registered = [] {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof windowClass;
@@ -147,7 +147,7 @@ LRESULT CALLBACK FrmPrincipal::WindowProcedure(HWND window, UINT message, WPARAM
 }
 
 BOOL FrmPrincipal::OnCreate(HWND window, LPCREATESTRUCTW) {
-    m_dpi = GetDpiForWindow(window);
+    m_dpi = WindowDpi(window, m_dpiFunctions);
     m_tooltips = std::make_unique<BoxTooltips>(window);
     CreateControls();
     LayOut(m_dpi);
@@ -187,10 +187,9 @@ void FrmPrincipal::LayOut(UINT dpi) {
 }
 
 SIZE FrmPrincipal::FrameSize(UINT dpi) const {
-    RECT frame{0, 0, TwipsToPixels(kestrel::kClientWidthTwips, dpi),
-               TwipsToPixels(kestrel::kClientHeightTwips, dpi)};
-    AdjustWindowRectExForDpi(&frame, kStyle, FALSE, 0, dpi);
-    return {frame.right - frame.left, frame.bottom - frame.top};
+    const SIZE client{TwipsToPixels(kestrel::kClientWidthTwips, dpi),
+                      TwipsToPixels(kestrel::kClientHeightTwips, dpi)};
+    return ::FrameSize(client, kStyle, dpi, m_dpiFunctions);
 }
 
 void FrmPrincipal::Show(int showCommand) {

@@ -10,14 +10,16 @@
 #include "app/main_window_handlers.h"
 #include "app/win32/box_tooltips.h"
 #include "app/win32/dialog_font.h"
+#include "app/win32/dpi.h"
 
 // The program's one window on the Windows API, built from its description
 // (app/frm_principal_layout.h) at the window's dpi. It holds the controls and nothing else: the
 // clicks and Timer1 go to the handlers.
 class FrmPrincipal {
 public:
-    // Creates the window, hidden, with its controls.
-    FrmPrincipal();
+    // Creates the window, hidden, with its controls; the dpi calls are the system's own but for a
+    // test of the older systems' ways.
+    explicit FrmPrincipal(const DpiFunctions& dpiFunctions = DpiFunctions::OfThisSystem());
     ~FrmPrincipal();
     FrmPrincipal(const FrmPrincipal&) = delete;
     FrmPrincipal& operator=(const FrmPrincipal&) = delete;
@@ -55,6 +57,7 @@ private:
     template <typename Event>
     void Forward(Event event);
 
+    const DpiFunctions m_dpiFunctions;
     HWND m_window = nullptr;
     UINT m_dpi = USER_DEFAULT_SCREEN_DPI;
     std::vector<HWND> m_controls;  // by the row of the description

@@ -9,8 +9,10 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include "app/frm_principal_layout.h"
+#include "app/win32/dpi.h"
 #include "app/win32/win32_connection_prompt.h"
 #include "support/dialog_string.h"
 #include "support/scenario.h"
@@ -101,6 +103,52 @@ TEST_F(Win32Window, EveryControlSitsWhereTheFormPutsItAt96Dpi) {
     ReleaseDC(window.Handle(), dc);
 }
 
+// Windows 7 has neither of the newer dpi calls and Windows 8.1 only the monitor's (shcore); Wine
+// has them all, so the older systems' ways are taken by leaving the calls out. Through each, the
+// window is laid out at 96 dpi as through the newest: the same frame, client area and controls.
+TEST(Win32WindowDpi, EachOlderSystemsWayLaysTheWindowOutAsTheNewestDoes) {
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
+    const DpiFunctions& newest = DpiFunctions::OfThisSystem();
+    ASSERT_NE(newest.getDpiForWindow, nullptr);
+    ASSERT_NE(newest.adjustWindowRectExForDpi, nullptr);
+    ASSERT_NE(newest.getDpiForMonitor, nullptr);
+    DpiFunctions windows81 = newest;
+    windows81.getDpiForWindow = nullptr;
+    windows81.adjustWindowRectExForDpi = nullptr;
+    const struct {
+        const char* system;
+        DpiFunctions functions;
+    } ways[] = {{"Windows 10 1607", newest}, {"Windows 8.1", windows81}, {"Windows 7", {}}};
+
+    const auto placeOf = [](HWND window) {
+        RECT place;
+        GetWindowRect(window, &place);
+        MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&place), 2);
+        return std::tuple(place.left, place.top, place.right - place.left,
+                          place.bottom - place.top);
+    };
+    const auto frameOf = [](HWND window) {
+        RECT frame;
+        GetWindowRect(window, &frame);
+        return std::pair(frame.right - frame.left, frame.bottom - frame.top);
+    };
+    const FrmPrincipal reference(newest);
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.system);
+        const FrmPrincipal window(way.functions);
+        EXPECT_EQ(WindowDpi(window.Handle(), way.functions), 96u);
+        RECT client;
+        GetClientRect(window.Handle(), &client);
+        EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(474L, 337L));
+        EXPECT_EQ(frameOf(window.Handle()), frameOf(reference.Handle()));
+        for (const kestrel::ControlDescription& row : kestrel::FrmPrincipalControls()) {
+            EXPECT_EQ(placeOf(window.Control(row.name)), placeOf(reference.Control(row.name)))
+                << row.name;
+        }
+    }
+}
+
 TEST_F(Win32Window, TabFollowsTheTabIndexFromTxtServidor) {
     EXPECT_EQ(GetFocus(), window.Box(TextBox::txtServidor));
     const char* const forward[] = {
@@ -123,6 +171,17 @@ TEST_F(Win32Window, SetTextReplacesTheWholeTextAndItsTooltip) {
     EXPECT_EQ(TooltipText(window.Handle(), window.Box(TextBox::txtLocalBD)), L"");
 }
 
+HWND pointerOwner;
+HCURSOR pointerOverTheBox;
+
+// Named, not a lambda: a 32-bit timer procedure is stdcall.
+void CALLBACK LookAtThePointerOverTheBox(HWND, UINT, UINT_PTR, DWORD) {
+    if (const HWND box = FindOwnedDialog(pointerOwner)) {
+        pointerOverTheBox = PointerOver(GetDlgItem(box, IDOK));
+        Answer(box, IDOK);
+    }
+}
+
 TEST_F(Win32Window, TheBusyPointerCoversEveryWindowOfTheProgramUntilRestored) {
     const HCURSOR hourglass = LoadCursorW(nullptr, IDC_WAIT);
     services.SetMousePointer(kestrel::MousePointer::Busy);
@@ -130,18 +189,11 @@ TEST_F(Win32Window, TheBusyPointerCoversEveryWindowOfTheProgramUntilRestored) {
     EXPECT_EQ(PointerOver(window.Control("Command1")), hourglass);
 
     // Inside the box's own loop, on this thread: a thread timer runs there.
-    static HCURSOR overTheBox;
-    static HWND owner;
-    owner = window.Handle();
-    const UINT_PTR look = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (const HWND box = FindOwnedDialog(owner)) {
-            overTheBox = PointerOver(GetDlgItem(box, IDOK));
-            Answer(box, IDOK);
-        }
-    });
+    pointerOwner = window.Handle();
+    const UINT_PTR look = SetTimer(nullptr, 0, 100, LookAtThePointerOverTheBox);
     services.ShowMessage(u"Aguarde", kestrel::MessageIcon::None);
     KillTimer(nullptr, look);
-    EXPECT_EQ(overTheBox, hourglass);
+    EXPECT_EQ(pointerOverTheBox, hourglass);
 
     services.SetMousePointer(kestrel::MousePointer::Default);
     EXPECT_EQ(PointerOver(window.Box(TextBox::txtVersao)), LoadCursorW(nullptr, IDC_IBEAM));
