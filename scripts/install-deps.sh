@@ -5,13 +5,16 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev fonts-liberation
     unixodbc-dev tdsodbc freetds-bin python3
+    # A 32-bit Windows program's odbc32 under Wine loads the 32-bit FreeTDS driver.
+    tdsodbc:i386
     googletest
     xvfb x11-utils libxcb1-dev bc zip
     lintian desktop-file-utils appstream dbus-daemon python3-pyatspi
 )
-# The Windows stage's cross-compiler and Wine; Wine comes with what it recommends, as it was
-# measured and is tested (libodbc2, through which its odbc32 reaches unixODBC, is one).
-with_recommends=(g++-mingw-w64-x86-64-posix wine wine64)
+# The Windows stage's cross-compilers and Wine, for 64-bit and 32-bit Windows programs; Wine comes
+# with what it recommends, as it was measured and is tested (libodbc2, through which its odbc32
+# reaches unixODBC, is one, of each architecture).
+with_recommends=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 wine32:i386)
 
 missing_of() {
     local package
@@ -26,6 +29,8 @@ mapfile -t missing_with_recommends < <(missing_of "${with_recommends[@]}")
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 install=($sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq)
+# wine32 and the 32-bit FreeTDS driver are packages of the i386 architecture.
+dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
 $sudo apt-get update -qq
 [ ${#missing[@]} -eq 0 ] || "${install[@]}" --no-install-recommends "${missing[@]}"
 [ ${#missing_with_recommends[@]} -eq 0 ] || "${install[@]}" "${missing_with_recommends[@]}"

@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # The Windows stage (scripts/test.sh runs it last): builds kestrel.exe, the logic library and their
-# tests for 64-bit Windows with MinGW-w64 and runs them under Wine, in a Wine prefix of their own
-# and an X server of their own (Xvfb) for the real window. The registry tests read values that
+# tests for 64-bit and for 32-bit Windows with MinGW-w64 and runs both suites under Wine, in one
+# 64-bit Wine prefix of their own (which runs 32-bit programs as 64-bit Windows does, with the
+# registry's 32-bit view as theirs) and an X server of their own (Xvfb) for the real window. The registry tests read values that
 # Wine's "reg add" wrote, through advapi32 and through the file Wine saved; the database tests go
 # through Wine's odbc32, which hands the calls to unixODBC and FreeTDS, to the TDS test server
-# running natively on loopback. Then the release zip is made and checked.
+# running natively on loopback. Then the release zips are made and checked.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-build=$root/build-windows
+# toolchain and build folder of each architecture
+architectures=("x86_64 build-windows" "i686 build-windows-i686")
 
-echo "== tests for Windows, under Wine"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    --toolchain "$root/cmake/mingw-w64-x86_64.cmake" -DKESTREL_BUILD_APP=ON >/dev/null
-cmake --build "$build"
+for row in "${architectures[@]}"; do
+    read -r toolchain folder <<<"$row"
+    echo "== build for Windows, $toolchain"
+    cmake -S "$root" -B "$root/$folder" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+        --toolchain "$root/cmake/mingw-w64-$toolchain.cmake" -DKESTREL_BUILD_APP=ON >/dev/null
+    cmake --build "$root/$folder"
+done
 
 WINEPREFIX=$(mktemp -d)
 # Wine reads command lines, and picks the ANSI code page (1252), from the locale. The tests that
@@ -71,7 +76,12 @@ done
 [ -n "$port" ] || { echo "the TDS test server did not start" >&2; exit 1; }
 export KESTREL_TDS_CONTROL=127.0.0.1:$port
 
-ctest --test-dir "$build" --output-on-failure --timeout 300
+for row in "${architectures[@]}"; do
+    read -r toolchain folder <<<"$row"
+    echo "== tests for Windows, $toolchain, under Wine"
+    ctest --test-dir "$root/$folder" --output-on-failure --timeout 300
+done
 
-echo "== the release zip"
-"$root/tests/app/win32/release_zip_test.sh" "$("$root/scripts/package-windows.sh")"
+echo "== the release zips"
+mapfile -t zips < <("$root/scripts/package-windows.sh")
+"$root/tests/app/win32/release_zip_test.sh" "${zips[@]}"

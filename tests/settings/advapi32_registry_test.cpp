@@ -78,8 +78,8 @@ TEST_F(Advapi32Registry, ReadsAsTheSavedFilesDo) {
     }
 }
 
-// Every value of the keys that add-values.sh writes, queried through both backends: the same
-// status, type, size and bytes.
+// Every value of the keys that add-values.sh writes in the 64-bit view, queried through both
+// backends from this program, 64-bit or 32-bit: the same status, type, size and bytes.
 TEST_F(Advapi32Registry, GivesTheSameDataAsTheSavedFiles) {
     const struct {
         HKEY root;
@@ -95,8 +95,9 @@ TEST_F(Advapi32Registry, GivesTheSameDataAsTheSavedFiles) {
         ASSERT_FALSE(names.empty());
         kestrel::OpenKeyHandle realKey = 0;
         kestrel::OpenKeyHandle savedKey = 0;
-        ASSERT_EQ(advapi32.OpenKey(k.rootKey, k.subkey, 0, KEY_READ, realKey), ERROR_SUCCESS);
-        ASSERT_EQ(file->OpenKey(k.rootKey, k.subkey, 0, KEY_READ, savedKey), ERROR_SUCCESS);
+        const std::uint32_t access = KEY_READ | KEY_WOW64_64KEY;
+        ASSERT_EQ(advapi32.OpenKey(k.rootKey, k.subkey, 0, access, realKey), ERROR_SUCCESS);
+        ASSERT_EQ(file->OpenKey(k.rootKey, k.subkey, 0, access, savedKey), ERROR_SUCCESS);
         for (const std::string& name : names) {
             SCOPED_TRACE(name);
             const RegistryQuery real = QueryValue(advapi32, realKey, name);

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
-// The value names of a key, in the ANSI code page, as advapi32 lists them.
+// The value names of a key of the registry's 64-bit view, in the ANSI code page, as advapi32 lists
+// them to a 64-bit or a 32-bit program.
 inline std::vector<std::string> ValueNames(HKEY root, const char* subkey) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, subkey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
         return {};
     }
     std::vector<std::string> names;

@@ -7,8 +7,13 @@ set -eu
 # Wine reads the command line in the locale's character set.
 export LC_ALL=C.UTF-8
 
+# "wine reg" is the 32-bit reg.exe where Wine has its 32-bit part, the 64-bit one elsewhere, and each
+# writes its own view by default: a value names its view, the 64-bit one where no other is said.
 add() {
-    wine reg add "$@" /f >/dev/null
+    case " $* " in
+        *" /reg:32 "* | *" /reg:64 "*) wine reg add "$@" /f >/dev/null ;;
+        *) wine reg add "$@" /reg:64 /f >/dev/null ;;
+    esac
 }
 
 # Quintara is a 32-bit program: on 64-bit Windows its settings land in the 32-bit view.
