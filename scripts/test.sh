@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds every test and runs them three times: a plain build, a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer, which fails on any report, and the logic tests
-# built for Windows, under Wine (scripts/test-windows.sh). The Debian package is built, checked,
-# installed, run and purged in between (scripts/test-package.sh).
+# AddressSanitizer and UndefinedBehaviorSanitizer, which fails on any report, and the tests built
+# for 64-bit and for 32-bit Windows, under Wine (scripts/test-windows.sh). The Debian package is
+# built, checked, installed, run and purged in between (scripts/test-package.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
