@@ -13,8 +13,6 @@ namespace {
 constexpr std::int32_t kFreeTdsConnectionFailed = 20002;
 constexpr std::int32_t kFreeTdsReadFailed = 20004;
 constexpr std::int32_t kFreeTdsWriteFailed = 20006;
-constexpr std::int32_t kFreeTdsNoListener = 20009;
-constexpr std::int32_t kFreeTdsUnknownHost = 20013;
 constexpr std::int32_t kFreeTdsUnexpectedEof = 20017;
 // Winsock's "connection reset", as Microsoft's drivers report a server that hung up mid-handshake.
 constexpr std::int32_t kConnectionReset = 10054;
@@ -58,10 +56,6 @@ bool RefusesTheVersion(const OdbcDiagnostic& record) {
     return Contains(record.message, u"not support connections to SQL Server");
 }
 
-bool ServerNotThere(const OdbcDiagnostic& record) {
-    return record.nativeError == kFreeTdsNoListener || record.nativeError == kFreeTdsUnknownHost;
-}
-
 bool BrokeBeforeLogOn(const OdbcDiagnostic& record) {
     switch (record.nativeError) {
         case kFreeTdsConnectionFailed:
@@ -101,7 +95,7 @@ std::u16string_view WhatWentWrong(AttemptOutcome outcome) {
 
 AttemptOutcome ClassifyAttempt(const std::vector<OdbcDiagnostic>& diagnostics) {
     if (AnyRecord(diagnostics, [](const OdbcDiagnostic& r) { return StateIs(r, u"HYT"); }) ||
-        AnyRecord(diagnostics, FromTheServer) || AnyRecord(diagnostics, ServerNotThere)) {
+        AnyRecord(diagnostics, FromTheServer)) {
         return AttemptOutcome::Final;
     }
     if (AnyRecord(diagnostics, NotLoadable)) {

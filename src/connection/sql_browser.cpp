@@ -189,15 +189,12 @@ BrowserInstance AskSqlBrowserForPort(std::u16string_view host, std::u16string_vi
 InstancePort FindInstancePort(std::u16string_view oleDbString, std::chrono::seconds loginBound) {
     const std::optional<NamedInstance> named = InstanceToLookUp(oleDbString);
     if (!named) {
-        return {std::nullopt, std::nullopt, loginBound};
+        return {};
     }
     // The Browser's time comes out of the log-on's, in whole seconds as the log-on timeout is.
     const std::chrono::seconds wait = std::clamp<std::chrono::seconds>(loginBound / 3, 1s, 3s);
-    const auto started = std::chrono::steady_clock::now();
     const BrowserInstance found = AskSqlBrowserForPort(named->host, named->instance, wait);
-    const auto left = std::chrono::floor<std::chrono::seconds>(
-        loginBound - (std::chrono::steady_clock::now() - started));
-    return {found.tcpPort, found.version, std::max<std::chrono::seconds>(left, 1s)};
+    return {found.tcpPort, found.version};
 }
 
 }  // namespace kestrel

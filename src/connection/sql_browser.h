@@ -32,19 +32,18 @@ std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_vie
 BrowserInstance AskSqlBrowserForPort(std::u16string_view host, std::u16string_view instance,
                                      std::chrono::milliseconds wait);
 
-// The port of the named instance that a FreeTDS connection string needs, the server's version
-// that the Browser gives with it, and the time the log-on may still take.
+// The port of the named instance that a FreeTDS connection string needs, and the server's version
+// that the Browser gives with it.
 struct InstancePort {
     std::optional<std::uint16_t> port;
     std::optional<std::u16string> version;
-    std::chrono::seconds loginTimeLeft;
 };
 
 // For a data source "host\INSTANCE" without a port the Browser is asked here, for a part of
 // `loginBound`, whatever the driver: FreeTDS would ask it for 16 seconds, past the log-on bound,
 // and its answer names the server's version, which decides the drivers to try. The log-on gets
-// what is left. Otherwise no port, and the whole bound for the log-on. Throws Failure as
-// AskSqlBrowserForPort, and for a string that cannot be read.
+// what is left of the bound. Otherwise nothing. Throws Failure as AskSqlBrowserForPort, and for a
+// string that cannot be read.
 InstancePort FindInstancePort(std::u16string_view oleDbString, std::chrono::seconds loginBound);
 
 }  // namespace kestrel
