@@ -18,6 +18,7 @@ enum class AttemptOutcome {
     Final,  // the server's own answer, a host not found or refusing TCP, the bound run out
 };
 
+// What a failed attempt's diagnostics say: the driver manager's, the driver's and the server's.
 AttemptOutcome ClassifyAttempt(const std::vector<OdbcDiagnostic>& diagnostics);
 
 // The drivers to try for one connection, in order, and the failure when none reached the server.
