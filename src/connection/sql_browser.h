@@ -27,8 +27,7 @@ std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_vie
 // questions go again every second until an answer comes or `wait` has passed. Throws Failure with
 // a Portuguese description naming the instance and the host when the host's name gives no
 // address, when no Browser answers, when the Browser does not know the instance (its list lacks
-// it) or knows it without TCP.
-// Gives the instance as the Browser describes it, with its port.
+// it) or knows it without TCP. Gives the instance as the Browser describes it, its port there.
 BrowserInstance AskSqlBrowserForPort(std::u16string_view host, std::u16string_view instance,
                                      std::chrono::milliseconds wait);
 
