@@ -2,10 +2,12 @@
 // built from its description, and both connect buttons end to end through our connection dialog,
 // a Wine-style registry, Timer1 firing through Qt's event loop and the pass over ODBC and FreeTDS
 // to the TDS test server.
+#include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
@@ -127,6 +129,45 @@ private slots:
         QCOMPARE(m_program->Text(TextBox::txtLocalBD), path);
         QCOMPARE(m_program->window.box(TextBox::txtLocalBD)->toolTip(), path);
         QCOMPARE(m_program->Text(TextBox::txtEngineEdition), QString());
+    }
+
+    // "Copiar tudo" by its shortcut, from a box that has the focus, and in the free area's context
+    // menu: greyed and copying nothing until the pass has run, then the whole window, a line each.
+    void copiarTudoCopiesTheWholeWindowOnceThePassHasRun() {
+        FrmPrincipal& window = m_program->window;
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->setText(QStringLiteral("antes"));
+        // The offscreen window is not active again after its context menu has closed.
+        const auto copyFromTxtVersao = [&] {
+            window.activateWindow();
+            QTRY_VERIFY(window.isActiveWindow());
+            window.box(TextBox::txtVersao)->setFocus();
+            QTest::keyClick(window.box(TextBox::txtVersao), Qt::Key_C,
+                            Qt::ControlModifier | Qt::ShiftModifier);
+        };
+        QCOMPARE(contextMenuOfLabel1(), QStringList{QStringLiteral("Copiar tudo (cinza)")});
+        copyFromTxtVersao();
+        QCOMPARE(clipboard->text(), QStringLiteral("antes"));
+
+        m_program->StoreSettings("Senha;1}");
+        QTest::mouseClick(window.cmdQuintara, Qt::LeftButton);
+        copyFromTxtVersao();
+        QCOMPARE(clipboard->text(), QStringLiteral("antes"));
+        waitForThePass();
+        QCOMPARE(contextMenuOfLabel1(), QStringList{QStringLiteral("Copiar tudo")});
+        copyFromTxtVersao();
+        QCOMPARE(clipboard->text(),
+                 QStringLiteral("Servidor: ") +
+                     QString::fromStdString(m_program->server.address()) +
+                     QStringLiteral("\n"
+                                    "Versão do SQL Server: 10.50.4000.0 - SQL Server 2008 R2 "
+                                    "Service Pack 2\n"
+                                    "Nível do SQL Server: SP2\n"
+                                    "Edição do SQL Server: Standard Edition (64-bit)\n"
+                                    "Edição:\n"
+                                    "Nome do Banco de Dados: Quintara\n"
+                                    "Tamanho do Banco de Dados: 150.50 MB\n"
+                                    "Local Banco: D:\\Dados\\São Paulo\\Quintara.mdf\n"));
     }
 
     void lerQuintaraWithARefusedLogOnSaysSoAndStartsNoPass() {
@@ -276,6 +317,27 @@ private:
         auto* secret = dialog->findChild<QLineEdit*>(QStringLiteral("password"));
         QCOMPARE(secret->echoMode(), QLineEdit::Password);
         secret->setText(password);
+    }
+
+    // The items of the menu that a right click on Label1 opens, "(cinza)" after a greyed one.
+    QStringList contextMenuOfLabel1() {
+        QStringList items;
+        QTimer::singleShot(0, [&items] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) {
+                return;
+            }
+            for (const QAction* action : menu->actions()) {
+                items << action->text() +
+                             (action->isEnabled() ? QString() : QStringLiteral(" (cinza)"));
+            }
+            menu->close();
+        });
+        auto* label = m_program->window.findChild<QLabel*>(QStringLiteral("Label1"));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                label->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(label, &event);
+        return items;
     }
 
     void waitForThePass() {
