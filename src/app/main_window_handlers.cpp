@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/window_text.h"
 #include "base/failure.h"
 #include "base/text.h"
 #include "connection/manager_types.h"
@@ -63,10 +64,17 @@ void MainWindowHandlers::Timer1_Timer() {
         return;
     }
     m_passPending = false;
-    RunInspectionPass(m_services, *m_cnBanco,
-                      m_source == ConnectionSource::StoredSettings
-                          ? std::optional<std::u16string_view>(m_settings.strBancoDados)
-                          : std::nullopt);
+    m_windowFilled =
+        RunInspectionPass(m_services, *m_cnBanco,
+                          m_source == ConnectionSource::StoredSettings
+                              ? std::optional<std::u16string_view>(m_settings.strBancoDados)
+                              : std::nullopt);
+}
+
+void MainWindowHandlers::CopiarTudo() {
+    if (m_windowFilled) {
+        m_services.CopyToClipboard(WindowAsText(m_services));
+    }
 }
 
 void MainWindowHandlers::PromptForConnection() {
@@ -88,6 +96,8 @@ void MainWindowHandlers::OpenNewConnection(std::u16string_view connectionString,
 }
 
 void MainWindowHandlers::StartInspection() {
+    // The boxes describe the server before the one txtServidor names now, until the pass runs.
+    m_windowFilled = false;
     m_services.SetMousePointer(MousePointer::Busy);
     m_services.SetTimerEnabled(true);
     m_passPending = true;

@@ -28,6 +28,11 @@ public:
     void Command1_Click();
     // One inspection pass per successful connect.
     void Timer1_Timer();
+    // "Copiar tudo": the whole window onto the clipboard, for a ticket; nothing before a pass has
+    // filled the window.
+    void CopiarTudo();
+    // Whether the boxes hold what the last pass found about the server that txtServidor names.
+    bool WindowFilled() const { return m_windowFilled; }
 
 private:
     // Where the open connection came from; it decides which database the pass describes.
@@ -53,6 +58,7 @@ private:
     std::unique_ptr<Connection> m_cnBanco;
     ConnectionSource m_source = ConnectionSource::Prompt;
     bool m_passPending = false;
+    bool m_windowFilled = false;
 };
 
 }  // namespace kestrel

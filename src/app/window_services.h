@@ -36,6 +36,8 @@ public:
     virtual void SetTimerEnabled(bool enabled) = 0;
     virtual void SetText(TextBox box, const std::u16string& text) = 0;
     virtual std::u16string Text(TextBox box) const = 0;
+    // Puts `text` on the clipboard, in place of what it held.
+    virtual void CopyToClipboard(const std::u16string& text) = 0;
 };
 
 }  // namespace kestrel

@@ -128,11 +128,7 @@ void AddDriverOptions(std::vector<OdbcAttribute>& odbc, DriverFamily family) {
 
 }  // namespace
 
-std::optional<NamedInstance> InstanceToLookUp(std::u16string_view oleDbString,
-                                              std::u16string_view driver) {
-    if (FamilyOfDriver(driver) != DriverFamily::FreeTds) {
-        return std::nullopt;
-    }
+std::optional<NamedInstance> InstanceToLookUp(std::u16string_view oleDbString) {
     const std::vector<OleDbAttribute> attributes = ReadOleDbConnectionString(oleDbString);
     RefuseForeignProvider(attributes);
     const DataSource source = ReadDataSource(DataSourceText(attributes));
@@ -140,6 +136,11 @@ std::optional<NamedInstance> InstanceToLookUp(std::u16string_view oleDbString,
         return std::nullopt;
     }
     return NamedInstance{FreeTdsHost(source), source.instance};
+}
+
+std::u16string DataSourceName(std::u16string_view oleDbString) {
+    const std::u16string text = DataSourceText(ReadOleDbConnectionString(oleDbString));
+    return text.empty() ? u"(local)" : text;
 }
 
 OdbcConnectionString TranslateConnectionString(std::u16string_view oleDbString,

@@ -20,11 +20,14 @@ struct NamedInstance {
     std::u16string instance;
 };
 
-// The named instance whose TCP port the translation for `driver` needs: for FreeTDS, a data source
-// "host\INSTANCE" without a port; nothing otherwise. Throws Failure as TranslateConnectionString
-// does for another provider and for a string that cannot be read.
-std::optional<NamedInstance> InstanceToLookUp(std::u16string_view oleDbString,
-                                              std::u16string_view driver);
+// The named instance to ask the SQL Server Browser about: a data source "host\INSTANCE" without a
+// port; nothing otherwise. Throws Failure as TranslateConnectionString does for another provider
+// and for a string that cannot be read.
+std::optional<NamedInstance> InstanceToLookUp(std::u16string_view oleDbString);
+
+// The server as the OLE DB string names it, for messages: its data source, or "(local)" when it
+// names none. Throws Failure for a string that cannot be read.
+std::u16string DataSourceName(std::u16string_view oleDbString);
 
 // Translates an OLE DB connection string for SQL Server's provider (SQLOLEDB, SQLNCLI,
 // MSOLEDBSQL) into the ODBC connection string for `driver`, one of kSqlServerDrivers. A non-empty

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace kestrel {
 
@@ -15,10 +13,6 @@ inline constexpr std::u16string_view kSqlServerDrivers[] = {
     u"FreeTDS",
     u"SQL Server",
 };
-
-// The first of kSqlServerDrivers among the installed drivers, spelt as installed; nothing when
-// none is installed.
-std::optional<std::u16string> ChooseSqlServerDriver(const std::vector<std::u16string>& installed);
 
 // How a driver wants its connection string.
 enum class DriverFamily {

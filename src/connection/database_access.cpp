@@ -8,10 +8,12 @@
 #include "connection/connection_string.h"
 #include "connection/connection_string_driver.h"
 #include "connection/deadline_worker.h"
+#include "connection/driver_fallback.h"
 #include "connection/odbc_drivers.h"
 #include "connection/odbc_failure.h"
 #include "connection/odbc_handle.h"
 #include "connection/odbc_statement.h"
+#include "connection/remembered_driver.h"
 #include "connection/sql_browser.h"
 
 namespace kestrel {
@@ -168,6 +170,26 @@ namespace {
 constexpr std::u16string_view kNoCurrentRecord =
     u"Não há registro atual: o resultado da consulta não tem (mais) linhas.";
 
+bool TimeUp(std::chrono::steady_clock::time_point deadline) {
+    return std::chrono::steady_clock::now() >= deadline;
+}
+
+// The major version of a version such as "8.00.194"; nothing when it does not start with one.
+std::optional<int> MajorVersion(const std::optional<std::u16string>& version) {
+    if (!version || version->empty() || (*version)[0] < u'0' || (*version)[0] > u'9') {
+        return std::nullopt;
+    }
+    int major = 0;
+    for (std::size_t at = 0; at < version->size() && at < 4; ++at) {
+        const char16_t digit = (*version)[at];
+        if (digit < u'0' || digit > u'9') {
+            break;
+        }
+        major = major * 10 + (digit - u'0');
+    }
+    return major;
+}
+
 [[noreturn]] void ThrowNoDriver() {
     std::u16string names;
     for (std::u16string_view name : kSqlServerDrivers) {
@@ -177,6 +199,65 @@ constexpr std::u16string_view kNoCurrentRecord =
                   u"Nenhum driver ODBC para SQL Server está instalado nesta máquina. Instale um "
                   u"destes: " +
                       names + u"."};
+}
+
+// Logs on with one driver, on fresh handles, by `deadline`. On failure `diagnostics` holds what
+// the driver reported, unless the call overran the deadline.
+std::shared_ptr<Connection::Session> OpenSession(
+    std::u16string_view connectionString, std::u16string_view userId, std::u16string_view password,
+    const std::u16string& driver, std::optional<std::uint16_t> instancePort,
+    DatabaseTimeouts timeouts, std::chrono::steady_clock::time_point deadline,
+    std::vector<OdbcDiagnostic>& diagnostics) {
+    using Handles = Connection::Handles;
+    std::shared_ptr<Handles> handles;
+    std::u16string text;
+    try {
+        OdbcConnectionString odbc =
+            TranslateConnectionString(connectionString, userId, password, driver, instancePort);
+        text = std::move(odbc.text);
+        handles =
+            std::make_shared<Handles>(NewOdbcEnvironment(), driver, std::move(odbc), timeouts);
+        // The driver's own bound, in whole seconds, is what is left of the log-on's.
+        const auto left =
+            std::chrono::ceil<std::chrono::seconds>(deadline - std::chrono::steady_clock::now());
+        const OdbcHandle& connection = handles->connection;
+        connection.Check(SQLSetConnectAttrW(
+            connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
+            reinterpret_cast<SQLPOINTER>(SQLULEN(std::max<long long>(left.count(), 1))), 0));
+    } catch (const OdbcError& error) {
+        diagnostics = error.diagnostics;
+        throw DescribeOdbcFailure(error.diagnostics,
+                                  handles ? handles->MessageContext(DatabaseStep::Connecting)
+                                          : FailureContext{DatabaseStep::Connecting, u"", driver,
+                                                           password, timeouts.login});
+    }
+    std::chrono::steady_clock::duration budget = deadline - std::chrono::steady_clock::now();
+    // From here the handles are the worker's: the session releases them there.
+    auto session = std::make_shared<Connection::Session>(std::move(handles));
+    auto reported = std::make_shared<std::vector<OdbcDiagnostic>>();
+    try {
+        // The text holds no null character (the translation refuses one), so it ends at its end.
+        session->Call(
+            [handles = session->handles, text = std::move(text), reported] {
+                try {
+                    handles->connection.Check(SQLDriverConnectW(handles->connection.get(), nullptr,
+                                                                OdbcText(text), SQL_NTS, nullptr, 0,
+                                                                nullptr, SQL_DRIVER_NOPROMPT));
+                } catch (const OdbcError& error) {
+                    *reported = error.diagnostics;
+                    throw;
+                }
+                handles->connected = true;
+            },
+            budget, DatabaseStep::Connecting);
+    } catch (const Failure&) {
+        // The worker has finished the call unless it overran, and then nothing is read here.
+        if (!session->givenUp) {
+            diagnostics = *reported;
+        }
+        throw;
+    }
+    return session;
 }
 
 }  // namespace
@@ -190,46 +271,42 @@ void Connection::Open(std::u16string_view connectionString, std::u16string_view 
     if (IsOpen()) {
         throw Failure{database_error::kObjectOpen, u"A conexão já está aberta."};
     }
-    std::chrono::steady_clock::duration budget = m_timeouts.login;
-    const auto start = std::chrono::steady_clock::now();
-    std::shared_ptr<Handles> handles;
-    std::u16string text;
+    const auto deadline = std::chrono::steady_clock::now() + m_timeouts.login;
+    std::vector<std::u16string> installed;
     try {
-        OdbcHandle environment = NewOdbcEnvironment();
-        const std::optional<std::u16string> driver =
-            ChooseSqlServerDriver(InstalledOdbcDrivers(environment));
-        if (!driver) {
-            ThrowNoDriver();
-        }
-        const InstancePort instance = FindInstancePort(connectionString, *driver, m_timeouts.login);
-        OdbcConnectionString odbc =
-            TranslateConnectionString(connectionString, userId, password, *driver, instance.port);
-        text = std::move(odbc.text);
-        handles =
-            std::make_shared<Handles>(std::move(environment), *driver, std::move(odbc), m_timeouts);
-        const OdbcHandle& connection = handles->connection;
-        connection.Check(SQLSetConnectAttrW(
-            connection.get(), SQL_ATTR_LOGIN_TIMEOUT,
-            reinterpret_cast<SQLPOINTER>(SQLULEN(instance.loginTimeLeft.count())), 0));
+        installed = InstalledOdbcDrivers(NewOdbcEnvironment());
     } catch (const OdbcError& error) {
-        throw DescribeOdbcFailure(error.diagnostics,
-                                  handles ? handles->MessageContext(DatabaseStep::Connecting)
-                                          : FailureContext{DatabaseStep::Connecting, u"", u"",
-                                                           password, m_timeouts.login});
+        throw DescribeOdbcFailure(
+            error.diagnostics,
+            FailureContext{DatabaseStep::Connecting, u"", u"", password, m_timeouts.login});
     }
-    budget -= std::chrono::steady_clock::now() - start;
-    // From here the handles are the worker's: the session releases them there.
-    auto session = std::make_shared<Session>(std::move(handles));
-    // The text holds no null character (the translation refuses one), so it ends at its end.
-    session->Call(
-        [handles = session->handles, text = std::move(text)] {
-            handles->connection.Check(SQLDriverConnectW(handles->connection.get(), nullptr,
-                                                        OdbcText(text), SQL_NTS, nullptr, 0,
-                                                        nullptr, SQL_DRIVER_NOPROMPT));
-            handles->connected = true;
-        },
-        budget, DatabaseStep::Connecting);
-    m_session = std::move(session);
+    // Read once whatever the driver: a string that cannot be read fails here, before any attempt.
+    const std::u16string server = DataSourceName(connectionString);
+    const InstancePort instance = FindInstancePort(connectionString, m_timeouts.login);
+    DriverAttempts attempts(installed, MajorVersion(instance.version), RememberedDriver(server));
+    if (!attempts.AnyDriver()) {
+        ThrowNoDriver();
+    }
+    while (const std::optional<std::u16string> driver = attempts.Next()) {
+        std::vector<OdbcDiagnostic> diagnostics;
+        try {
+            m_session = OpenSession(connectionString, userId, password, *driver, instance.port,
+                                    m_timeouts, deadline, diagnostics);
+            RememberDriver(server, *driver);
+            return;
+        } catch (const Failure& failure) {
+            if (failure.number == database_error::kTimeout) {
+                throw;
+            }
+            attempts.Failed(diagnostics, failure);
+        }
+        // The bound is the log-on's, not each driver's.
+        if (TimeUp(deadline) && attempts.Next()) {
+            throw TimeoutFailure(
+                {DatabaseStep::Connecting, server, *driver, password, m_timeouts.login});
+        }
+    }
+    throw attempts.Result(server);
 }
 
 bool Connection::IsOpen() const {

@@ -63,6 +63,7 @@ public:
 
     // Opens with an OLE DB connection string; a non-empty user ID or password given here wins over
     // the string's own. Each Open logs in anew: nothing is pooled or shared between connections.
+    // The installed drivers are tried in turn within the one log-on bound, as DriverAttempts says.
     void Open(std::u16string_view connectionString, std::u16string_view userId,
               std::u16string_view password);
     bool IsOpen() const;

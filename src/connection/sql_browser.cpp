@@ -117,8 +117,10 @@ std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_vie
         }
         const std::u16string_view value = NextField(data, at);
         if (EqualsIgnoringCase(key, u"InstanceName")) {
-            instances.push_back({std::u16string(value), std::nullopt});
+            instances.push_back({std::u16string(value), std::nullopt, u""});
             inInstance = true;
+        } else if (inInstance && EqualsIgnoringCase(key, u"Version")) {
+            instances.back().version = value;
         } else if (inInstance && EqualsIgnoringCase(key, u"tcp")) {
             instances.back().tcpPort = ReadPortNumber(value);
         }
@@ -126,8 +128,8 @@ std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_vie
     return instances;
 }
 
-std::uint16_t AskSqlBrowserForPort(std::u16string_view host, std::u16string_view instance,
-                                   std::chrono::milliseconds wait) {
+BrowserInstance AskSqlBrowserForPort(std::u16string_view host, std::u16string_view instance,
+                                     std::chrono::milliseconds wait) {
     const std::string name = EncodeWindows1252(instance);
     if (name.size() > kLongestInstanceName) {
         throw Failure{database_error::kBadConnectionString,
@@ -169,7 +171,7 @@ std::uint16_t AskSqlBrowserForPort(std::u16string_view host, std::u16string_view
                 if (!known.tcpPort) {
                     ThrowNoTcp(host, instance);
                 }
-                return *known.tcpPort;
+                return known;
             }
         }
         // The answer about the instance itself, if any, comes hard on the list's heels.
@@ -184,19 +186,15 @@ std::uint16_t AskSqlBrowserForPort(std::u16string_view host, std::u16string_view
     ThrowNoAnswer(host, instance, wait);
 }
 
-InstancePort FindInstancePort(std::u16string_view oleDbString, std::u16string_view driver,
-                              std::chrono::seconds loginBound) {
-    const std::optional<NamedInstance> named = InstanceToLookUp(oleDbString, driver);
+InstancePort FindInstancePort(std::u16string_view oleDbString, std::chrono::seconds loginBound) {
+    const std::optional<NamedInstance> named = InstanceToLookUp(oleDbString);
     if (!named) {
-        return {std::nullopt, loginBound};
+        return {};
     }
     // The Browser's time comes out of the log-on's, in whole seconds as the log-on timeout is.
     const std::chrono::seconds wait = std::clamp<std::chrono::seconds>(loginBound / 3, 1s, 3s);
-    const auto started = std::chrono::steady_clock::now();
-    const std::uint16_t port = AskSqlBrowserForPort(named->host, named->instance, wait);
-    const auto left = std::chrono::floor<std::chrono::seconds>(
-        loginBound - (std::chrono::steady_clock::now() - started));
-    return {port, std::max<std::chrono::seconds>(left, 1s)};
+    const BrowserInstance found = AskSqlBrowserForPort(named->host, named->instance, wait);
+    return {found.tcpPort, found.version};
 }
 
 }  // namespace kestrel

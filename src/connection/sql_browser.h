@@ -16,6 +16,7 @@ namespace kestrel {
 struct BrowserInstance {
     std::u16string name;
     std::optional<std::uint16_t> tcpPort;  // nothing when the instance takes no TCP connections
+    std::u16string version;                // as the Browser gives it, e.g. "8.00.194"
 };
 
 // The instances an answer (SVR_RESP) describes: one for the question about one instance, all of
@@ -26,22 +27,22 @@ std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_vie
 // questions go again every second until an answer comes or `wait` has passed. Throws Failure with
 // a Portuguese description naming the instance and the host when the host's name gives no
 // address, when no Browser answers, when the Browser does not know the instance (its list lacks
-// it) or knows it without TCP.
-std::uint16_t AskSqlBrowserForPort(std::u16string_view host, std::u16string_view instance,
-                                   std::chrono::milliseconds wait);
+// it) or knows it without TCP. Gives the instance as the Browser describes it, its port there.
+BrowserInstance AskSqlBrowserForPort(std::u16string_view host, std::u16string_view instance,
+                                     std::chrono::milliseconds wait);
 
-// The port of the named instance that a FreeTDS connection string needs, and the time the log-on
-// may still take.
+// The port of the named instance that a FreeTDS connection string needs, and the server's version
+// that the Browser gives with it.
 struct InstancePort {
     std::optional<std::uint16_t> port;
-    std::chrono::seconds loginTimeLeft;
+    std::optional<std::u16string> version;
 };
 
-// FreeTDS asks the Browser itself for 16 seconds, past the log-on bound, so for FreeTDS and a
-// data source "host\INSTANCE" without a port the Browser is asked here, for a part of
-// `loginBound`; the log-on gets what is left. Otherwise no port, and the whole bound for the
-// log-on. Throws Failure as AskSqlBrowserForPort, and for a string that cannot be read.
-InstancePort FindInstancePort(std::u16string_view oleDbString, std::u16string_view driver,
-                              std::chrono::seconds loginBound);
+// For a data source "host\INSTANCE" without a port the Browser is asked here, for a part of
+// `loginBound`, whatever the driver: FreeTDS would ask it for 16 seconds, past the log-on bound,
+// and its answer names the server's version, which decides the drivers to try. The log-on gets
+// what is left of the bound. Otherwise nothing. Throws Failure as AskSqlBrowserForPort, and for a
+// string that cannot be read.
+InstancePort FindInstancePort(std::u16string_view oleDbString, std::chrono::seconds loginBound);
 
 }  // namespace kestrel

@@ -56,7 +56,7 @@ std::u16string DatabaseCommand(std::u16string_view databaseName) {
     return command;
 }
 
-void RunInspectionPass(WindowServices& services, Connection& cnBanco,
+bool RunInspectionPass(WindowServices& services, Connection& cnBanco,
                        std::optional<std::u16string_view> storedDatabase) {
     services.SetTimerEnabled(false);
     PassWriter writer(services);
@@ -81,10 +81,12 @@ void RunInspectionPass(WindowServices& services, Connection& cnBanco,
         }
         writer.Write(TextBox::txtLocalBD, query.Field(2), true);
         services.SetMousePointer(MousePointer::Default);
+        return true;
     } catch (const Failure& failure) {
         writer.EmptyTheRest();
         services.SetMousePointer(MousePointer::Default);
         services.ShowMessage(u"Erro: " + failure.description, MessageIcon::None);
+        return false;
     }
 }
 

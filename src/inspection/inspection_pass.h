@@ -28,8 +28,8 @@ std::u16string DatabaseCommand(std::u16string_view databaseName);
 // and for the database's name, size and file location, and fills the six boxes. `storedDatabase`
 // is the stored settings' database when the connection was made from them; otherwise the pass
 // describes the connection's own current database. A failure is reported in a message box; the
-// boxes the pass had not reached are emptied and the program goes on.
-void RunInspectionPass(WindowServices& services, Connection& cnBanco,
+// boxes the pass had not reached are emptied and the program goes on. Whether it filled every box.
+bool RunInspectionPass(WindowServices& services, Connection& cnBanco,
                        std::optional<std::u16string_view> storedDatabase);
 
 }  // namespace kestrel

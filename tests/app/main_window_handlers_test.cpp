@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window_text.h"
 #include "support/handlers_without_a_window.h"
 #include "support/scenario.h"
 #include "support/tds_test_server.h"
@@ -270,6 +271,44 @@ TEST_F(Handlers, ThePassFillsTheSixBoxesOrSaysWhyItCouldNot) {
             EXPECT_NE(services.messages[0].text.find(c.message), std::u16string::npos);
         }
     }
+}
+
+// "Copiar tudo" copies only a window that a pass has filled, all of it, as the boxes hold it: not
+// before the first pass, not while a pass is pending for a new connection (the boxes still
+// describe the server before), not after a pass that failed half-way.
+TEST_F(Handlers, CopiarTudoCopiesOnlyAWindowThatAPassFilled) {
+    const std::u16string end(kestrel::kClipboardLineEnd);
+    handlers.CopiarTudo();
+    ClickLerQuintara(server);
+    handlers.CopiarTudo();
+    EXPECT_TRUE(services.clipboard.empty());
+    handlers.Timer1_Timer();
+    handlers.CopiarTudo();
+    ASSERT_EQ(services.clipboard.size(), 1u);
+    EXPECT_EQ(services.clipboard[0], u"Servidor: " + U16(AddressOf(server)) + end +
+                                         u"Versão do SQL Server: " + kVersion + end +
+                                         u"Nível do SQL Server: SP2" + end +
+                                         u"Edição do SQL Server: Standard Edition (64-bit)" + end +
+                                         u"Edição:" + end + u"Nome do Banco de Dados: Quintara" +
+                                         end + u"Tamanho do Banco de Dados: 150.50 MB" + end +
+                                         u"Local Banco: D:\\Dados\\São Paulo\\Quintara.mdf" + end);
+
+    ClickLerQuintara(server);
+    handlers.CopiarTudo();
+    Scenario failing = scenario;
+    failing.faults = R"({"close_on": "sp_helpdb"})";
+    const TdsTestServer halfWay(failing.Json());
+    ClickLerQuintara(halfWay);
+    handlers.Timer1_Timer();
+    handlers.CopiarTudo();
+    EXPECT_EQ(services.clipboard.size(), 1u);
+    EXPECT_FALSE(handlers.WindowFilled());
+}
+
+TEST(CaptionAsShown, DropsTheAccessKeysAmpersand) {
+    EXPECT_EQ(kestrel::CaptionAsShown(u"&Fechar"), u"Fechar");
+    EXPECT_EQ(kestrel::CaptionAsShown(u"P&&D: &x"), u"P&D: x");
+    EXPECT_EQ(kestrel::CaptionAsShown(u"fim&"), u"fim");
 }
 
 }  // namespace

@@ -120,8 +120,7 @@ TEST(ConnectionString, DataSourceForms) {
         SCOPED_TRACE(testing::PrintToString(std::u16string(form.dataSource)));
         const std::u16string oleDb =
             u"Provider=SQLOLEDB;Data Source=" + std::u16string(form.dataSource);
-        EXPECT_EQ(kestrel::InstanceToLookUp(oleDb, kFreeTds).has_value(), form.asksTheBrowser);
-        EXPECT_FALSE(kestrel::InstanceToLookUp(oleDb, kDriver18).has_value());
+        EXPECT_EQ(kestrel::InstanceToLookUp(oleDb).has_value(), form.asksTheBrowser);
         EXPECT_EQ(TranslateConnectionString(oleDb, u"", u"", kFreeTds, kInstancePort).text,
                   u"DRIVER={FreeTDS};" + std::u16string(form.freeTds) +
                       u"TDS_Version={7.1};ClientCharset={UTF-8};");
@@ -240,28 +239,6 @@ TEST(OleDbReader, DoubledEqualsSignsBelongToTheKeyword) {
     EXPECT_EQ(attributes[0].value, u"c==d");
     EXPECT_EQ(attributes[1].keyword, u"e");
     EXPECT_EQ(attributes[1].value, u"");
-}
-
-TEST(DriverChoice, PrefersMicrosoftsNewestThenFreeTdsThenWindowsOwn) {
-    using Drivers = std::vector<std::u16string>;
-    struct Case {
-        Drivers installed;
-        std::optional<std::u16string> chosen;
-    };
-    const Case cases[] = {
-        {{u"SQL Server", u"FreeTDS", u"ODBC Driver 17 for SQL Server",
-          u"ODBC Driver 18 for SQL Server"},
-         u"ODBC Driver 18 for SQL Server"},
-        {{u"SQL Server", u"ODBC Driver 17 for SQL Server", u"FreeTDS"},
-         u"ODBC Driver 17 for SQL Server"},
-        {{u"PostgreSQL Unicode", u"SQL Server", u"freetds"}, u"freetds"},
-        {{u"Microsoft Access Driver (*.mdb)", u"SQL Server"}, u"SQL Server"},
-        {{u"PostgreSQL Unicode", u"SQL Server Native Client 11.0"}, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.installed));
-        EXPECT_EQ(kestrel::ChooseSqlServerDriver(c.installed), c.chosen);
-    }
 }
 
 }  // namespace

@@ -25,11 +25,12 @@ struct QtProgram {
         window.show();
     }
 
-    // Quintara's settings for the server, with `password`, as Wine keeps them in system.reg.
-    void StoreSettings(const std::string& password) const {
+    // Quintara's settings for the server, with `password`, as Wine keeps them in system.reg; the
+    // server written as `written`, by default its address.
+    void StoreSettings(const std::string& password, const std::string& written = "") const {
         WriteWineSystemReg(prefix.path(), "Software\\Norvik\\Database",
                            {{"GerenciadorBancoDados", "SQLServer2000"},
-                            {"Servidor", server.address()},
+                            {"Servidor", written.empty() ? server.address() : written},
                             {"BancoBados", "Quintara"},
                             {"NameUser", "sa"},
                             {"Password", password},

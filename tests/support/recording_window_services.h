@@ -25,10 +25,12 @@ public:
         const auto found = boxes.find(box);
         return found == boxes.end() ? std::u16string() : found->second;
     }
+    void CopyToClipboard(const std::u16string& text) override { clipboard.push_back(text); }
 
     std::vector<Message> messages;
     kestrel::MousePointer pointer = kestrel::MousePointer::Default;
     int endProgramCalls = 0;
     bool timerEnabled = false;
     std::map<kestrel::TextBox, std::u16string> boxes;
+    std::vector<std::u16string> clipboard;  // what each copy put there
 };

@@ -33,6 +33,7 @@ stdout (one line per event, flushed; the first line is always the port):
     LOGIN REFUSED user=<name>
     BATCH <first 200 chars of the SQL, CR/LF written as \\r \\n>
     RPC <procedure name>       (sp_executesql, sp_prepexec, sp_helpdb, ...)
+    PRELOGIN REFUSED           (refuse_mars_prelogin closed a handshake)
     CLOSE                      (a client connection ended, whatever the cause)
     BROWSER INSTANCE <name>    (an SQL Server Browser question for one instance)
     BROWSER LIST               (an SQL Server Browser question for all of them)
@@ -91,6 +92,9 @@ Scenario JSON (every key optional; defaults shown after "="):
                                     //   then nothing more (socket left open)
     "drip_on": null,                // the same answers: send that answer one
     "drip_ms": 1000,                //   byte every drip_ms
+    "refuse_mars_prelogin": false,  // close the socket on a PRELOGIN that offers
+                                    //   MARS (from clients asking TDS 7.2 or
+                                    //   later), so their handshake fails
     "stall_after_login": false,     // answer the log-on, then nothing more
                                     //   (ATTENTION included)
     "false_variant_length": false,  // SERVERPROPERTY's sql_variant values claim
@@ -216,6 +220,19 @@ def log_text(s, limit=200):
     return s[:limit].replace('\r', '\\r').replace('\n', '\\n')
 
 
+PRELOGIN_MARS = 0x04
+
+
+def prelogin_options(payload):
+    """The option tokens a PRELOGIN names, up to its terminator."""
+    tokens = set()
+    for at in range(0, len(payload), 5):
+        if payload[at] == 0xFF:
+            break
+        tokens.add(payload[at])
+    return tokens
+
+
 # ---------------------------------------------------------------------------
 # Scenario
 # ---------------------------------------------------------------------------
@@ -260,6 +277,7 @@ class Scenario:
         self.drip_on = f.get('drip_on')
         self.drip_ms = int(f.get('drip_ms') or 1000)
         self.stall_after_login = bool(f.get('stall_after_login'))
+        self.refuse_mars_prelogin = bool(f.get('refuse_mars_prelogin'))
         self.false_variant_length = bool(f.get('false_variant_length'))
         self.error_records = int(f.get('error_records') or 0)
         self.error_records_on = f.get('error_records_on') or 'serverproperty'
@@ -1388,6 +1406,9 @@ class Session:
                     self.send_done(DONE_ERROR)
                     continue
                 if typ == PKT_PRELOGIN and not self.logged_in:
+                    if self.sc.refuse_mars_prelogin and PRELOGIN_MARS in prelogin_options(payload):
+                        self.server.emit('PRELOGIN REFUSED')
+                        return
                     self.prelogin(payload)
                 elif typ == PKT_LOGIN7 and not self.logged_in:
                     if not self.login(payload):

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,6 +131,32 @@ inline void PressKeys(std::initializer_list<WORD> keys) {
         inputs.push_back(input);
     }
     SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// The clipboard's text; empty when it holds none.
+inline std::wstring ClipboardText() {
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+inline void SetClipboardText(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) {
+        return;
+    }
+    EmptyClipboard();
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
 }
 
 // The pointer a window sets for itself.

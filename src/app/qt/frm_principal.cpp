@@ -123,6 +123,15 @@ FrmPrincipal::FrmPrincipal(QWidget* parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kestrel::kTimer1IntervalMs);
+
+    actCopiarTudo = new QAction(QStringLiteral("Copiar tudo"), this);
+    actCopiarTudo->setObjectName(QStringLiteral("actCopiarTudo"));
+    actCopiarTudo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    actCopiarTudo->setShortcutContext(Qt::WindowShortcut);
+    actCopiarTudo->setEnabled(false);
+    addAction(actCopiarTudo);
+    // The boxes keep their own menu; labels and the free area pass the request up to the window.
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 QLineEdit* FrmPrincipal::box(TextBox which) const {

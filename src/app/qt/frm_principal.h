@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,8 @@ public:
     QPushButton* cmdNovaConexao = nullptr;
     QPushButton* Command1 = nullptr;
     QTimer* Timer1 = nullptr;
+    // "Copiar tudo": Ctrl+Shift+C, and the context menu of the window's free area.
+    QAction* actCopiarTudo = nullptr;
 
 private:
     QLineEdit* m_boxes[8] = {};

@@ -1,12 +1,21 @@
 #include "app/qt/handler_wiring.h"
 
 void ConnectHandlers(FrmPrincipal& window, kestrel::MainWindowHandlers& handlers) {
+    // Every event may fill the window or start describing another server.
+    const auto forward = [&window, &handlers](void (kestrel::MainWindowHandlers::*event)()) {
+        return [&window, &handlers, event] {
+            (handlers.*event)();
+            window.actCopiarTudo->setEnabled(handlers.WindowFilled());
+        };
+    };
     QObject::connect(window.cmdQuintara, &QPushButton::clicked, &window,
-                     [&handlers] { handlers.cmdQuintara_Click(); });
+                     forward(&kestrel::MainWindowHandlers::cmdQuintara_Click));
     QObject::connect(window.cmdNovaConexao, &QPushButton::clicked, &window,
-                     [&handlers] { handlers.cmdNovaConexao_Click(); });
+                     forward(&kestrel::MainWindowHandlers::cmdNovaConexao_Click));
     QObject::connect(window.Command1, &QPushButton::clicked, &window,
-                     [&handlers] { handlers.Command1_Click(); });
+                     forward(&kestrel::MainWindowHandlers::Command1_Click));
     QObject::connect(window.Timer1, &QTimer::timeout, &window,
-                     [&handlers] { handlers.Timer1_Timer(); });
+                     forward(&kestrel::MainWindowHandlers::Timer1_Timer));
+    QObject::connect(window.actCopiarTudo, &QAction::triggered, &window,
+                     forward(&kestrel::MainWindowHandlers::CopiarTudo));
 }

@@ -1,5 +1,6 @@
 #include "app/qt/qt_window_services.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
 
@@ -53,4 +54,8 @@ void QtWindowServices::SetText(TextBox box, const std::u16string& text) {
 
 std::u16string QtWindowServices::Text(TextBox box) const {
     return m_window.box(box)->text().toStdU16String();
+}
+
+void QtWindowServices::CopyToClipboard(const std::u16string& text) {
+    QGuiApplication::clipboard()->setText(ToQString(text));
 }

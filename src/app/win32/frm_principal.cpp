@@ -135,6 +135,7 @@ LRESULT CALLBACK FrmPrincipal::WindowProcedure(HWND window, UINT message, WPARAM
     switch (message) {
         HANDLE_MSG(window, WM_CREATE, self->OnCreate);
         HANDLE_MSG(window, WM_COMMAND, self->OnCommand);
+        HANDLE_MSG(window, WM_SYSCOMMAND, self->OnSysCommand);
         HANDLE_MSG(window, WM_TIMER, self->OnTimer);
         HANDLE_MSG(window, WM_ACTIVATE, self->OnActivate);
         HANDLE_MSG(window, WM_CLOSE, self->OnClose);
@@ -150,6 +151,9 @@ BOOL FrmPrincipal::OnCreate(HWND window, LPCREATESTRUCTW) {
     m_dpi = WindowDpi(window, m_dpiFunctions);
     m_tooltips = std::make_unique<BoxTooltips>(window);
     CreateControls();
+    const HMENU systemMenu = GetSystemMenu(window, FALSE);
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING | MF_GRAYED, IDM_COPIAR_TUDO, L"Copiar tudo\tCtrl+Shift+C");
     LayOut(m_dpi);
     const SIZE frame = FrameSize(m_dpi);
     SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy,
@@ -234,6 +238,7 @@ void FrmPrincipal::Forward(Event event) {
     }
     try {
         event(*m_handlers);
+        UpdateSystemMenu();
     } catch (const std::exception& failure) {
         std::u16string description;
         for (const char* c = failure.what(); *c != '\0'; ++c) {
@@ -244,7 +249,25 @@ void FrmPrincipal::Forward(Event event) {
     }
 }
 
+void FrmPrincipal::UpdateSystemMenu() {
+    EnableMenuItem(GetSystemMenu(m_window, FALSE), IDM_COPIAR_TUDO,
+                   MF_BYCOMMAND | (m_handlers->WindowFilled() ? MF_ENABLED : MF_GRAYED));
+}
+
+// The shortcut comes as a command, the menu item as a system command.
+void FrmPrincipal::OnSysCommand(HWND window, UINT command, int x, int y) {
+    if ((command & 0xFFF0) == IDM_COPIAR_TUDO) {
+        Forward([](kestrel::MainWindowHandlers& handlers) { handlers.CopiarTudo(); });
+        return;
+    }
+    FORWARD_WM_SYSCOMMAND(window, command, x, y, DefWindowProcW);
+}
+
 void FrmPrincipal::OnCommand(HWND, int id, HWND, UINT code) {
+    if (id == IDM_COPIAR_TUDO) {
+        Forward([](kestrel::MainWindowHandlers& handlers) { handlers.CopiarTudo(); });
+        return;
+    }
     const std::size_t row = std::size_t(id - kFirstControlId);
     if (code != BN_CLICKED || id < kFirstControlId || row >= Rows().size()) {
         return;

@@ -42,6 +42,7 @@ private:
                                             LPARAM lParam);
     BOOL OnCreate(HWND window, LPCREATESTRUCTW create);
     void OnCommand(HWND window, int id, HWND control, UINT code);
+    void OnSysCommand(HWND window, UINT command, int x, int y);
     void OnTimer(HWND window, UINT id);
     void OnActivate(HWND window, UINT state, HWND other, BOOL minimized);
     void OnClose(HWND window);
@@ -49,6 +50,8 @@ private:
     void OnDpiChanged(UINT dpi, const RECT& suggested);
 
     void CreateControls();
+    // "Copiar tudo" is greyed until a pass has filled the window.
+    void UpdateSystemMenu();
     // Places every control and sets the fonts at `dpi`; the client area follows.
     void LayOut(UINT dpi);
     SIZE FrameSize(UINT dpi) const;

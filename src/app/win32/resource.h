@@ -3,6 +3,11 @@
 
 #define IDI_KESTREL 1
 
+// "Copiar tudo", in the window's system menu and as Ctrl+Shift+C. A system-menu command keeps its
+// low four bits clear and stays below the system's own (0xF000).
+#define IDA_KESTREL 2
+#define IDM_COPIAR_TUDO 0x0010
+
 #define IDD_DATA_LINK 100
 #define IDC_INTRO 1001
 #define IDC_SERVER_GROUP 1002

@@ -1,5 +1,7 @@
 #include "app/win32/win32_window_services.h"
 
+#include <cstring>
+
 #include "app/win32/busy_pointer.h"
 #include "app/win32/message_box.h"
 #include "app/win32/wide_text.h"
@@ -33,4 +35,45 @@ void Win32WindowServices::SetText(TextBox box, const std::u16string& text) {
 
 std::u16string Win32WindowServices::Text(TextBox box) const {
     return FromWide(WindowText(m_window.Box(box)));
+}
+
+namespace {
+
+// Puts `text` in place of what the clipboard held; false when it could not. Another program may
+// hold the clipboard for a moment: it is asked a few times, not waited for.
+bool PutOnClipboard(HWND owner, const std::u16string& text) {
+    bool open = false;
+    for (int attempt = 0; attempt < 10 && !(open = OpenClipboard(owner)); ++attempt) {
+        Sleep(50);
+    }
+    if (!open) {
+        return false;
+    }
+    EmptyClipboard();
+    const std::size_t bytes = (text.size() + 1) * sizeof(char16_t);
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    void* target = memory != nullptr ? GlobalLock(memory) : nullptr;
+    bool copied = false;
+    if (target != nullptr) {
+        std::memcpy(target, text.c_str(), bytes);
+        GlobalUnlock(memory);
+        // The clipboard owns the memory once it has taken it.
+        copied = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    }
+    if (!copied && memory != nullptr) {
+        GlobalFree(memory);
+    }
+    CloseClipboard();
+    return copied;
+}
+
+}  // namespace
+
+void Win32WindowServices::CopyToClipboard(const std::u16string& text) {
+    if (!PutOnClipboard(m_window.Handle(), text)) {
+        ShowMessage(
+            u"Não foi possível copiar: a área de transferência está em uso por outro "
+            u"programa. Tente de novo.",
+            MessageIcon::None);
+    }
 }

@@ -14,6 +14,7 @@ public:
     void SetTimerEnabled(bool enabled) override;
     void SetText(kestrel::TextBox box, const std::u16string& text) override;
     std::u16string Text(kestrel::TextBox box) const override;
+    void CopyToClipboard(const std::u16string& text) override;
 
 private:
     FrmPrincipal& m_window;

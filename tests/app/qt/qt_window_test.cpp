@@ -2,10 +2,12 @@
 // built from its description, and both connect buttons end to end through our connection dialog,
 // a Wine-style registry, Timer1 firing through Qt's event loop and the pass over ODBC and FreeTDS
 // to the TDS test server.
+#include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
@@ -129,6 +131,45 @@ private slots:
         QCOMPARE(m_program->Text(TextBox::txtEngineEdition), QString());
     }
 
+    // "Copiar tudo" by its shortcut, from a box that has the focus, and in the free area's context
+    // menu: greyed and copying nothing until the pass has run, then the whole window, a line each.
+    void copiarTudoCopiesTheWholeWindowOnceThePassHasRun() {
+        FrmPrincipal& window = m_program->window;
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->setText(QStringLiteral("antes"));
+        // The offscreen window is not active again after its context menu has closed.
+        const auto copyFromTxtVersao = [&] {
+            window.activateWindow();
+            QTRY_VERIFY(window.isActiveWindow());
+            window.box(TextBox::txtVersao)->setFocus();
+            QTest::keyClick(window.box(TextBox::txtVersao), Qt::Key_C,
+                            Qt::ControlModifier | Qt::ShiftModifier);
+        };
+        QCOMPARE(contextMenuOfLabel1(), QStringList{QStringLiteral("Copiar tudo (cinza)")});
+        copyFromTxtVersao();
+        QCOMPARE(clipboard->text(), QStringLiteral("antes"));
+
+        m_program->StoreSettings("Senha;1}");
+        QTest::mouseClick(window.cmdQuintara, Qt::LeftButton);
+        copyFromTxtVersao();
+        QCOMPARE(clipboard->text(), QStringLiteral("antes"));
+        waitForThePass();
+        QCOMPARE(contextMenuOfLabel1(), QStringList{QStringLiteral("Copiar tudo")});
+        copyFromTxtVersao();
+        QCOMPARE(clipboard->text(),
+                 QStringLiteral("Servidor: ") +
+                     QString::fromStdString(m_program->server.address()) +
+                     QStringLiteral("\n"
+                                    "Versão do SQL Server: 10.50.4000.0 - SQL Server 2008 R2 "
+                                    "Service Pack 2\n"
+                                    "Nível do SQL Server: SP2\n"
+                                    "Edição do SQL Server: Standard Edition (64-bit)\n"
+                                    "Edição:\n"
+                                    "Nome do Banco de Dados: Quintara\n"
+                                    "Tamanho do Banco de Dados: 150.50 MB\n"
+                                    "Local Banco: D:\\Dados\\São Paulo\\Quintara.mdf\n"));
+    }
+
     void lerQuintaraWithARefusedLogOnSaysSoAndStartsNoPass() {
         m_program->StoreSettings("errada");
         QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
@@ -194,6 +235,58 @@ private slots:
         QCOMPARE(m_program->Text(TextBox::txtServidor), QString());
     }
 
+    // Run by ctest with a list of drivers of its own ($ODBCSYSINI/odbcinst.ini, read once a
+    // process): "ODBC Driver 18 for SQL Server" left listed without its library, as an uninstall
+    // can leave it, before FreeTDS.
+    void aDriverLeftBehindGivesWayToFreeTds() {
+        skipUnlessTheDriversAre("driver-left-behind");
+        m_program->StoreSettings("Senha;1}");
+        QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
+        waitForThePass();
+        QCOMPARE(m_program->answerer.messages, QStringList());
+        QCOMPARE(m_program->Text(TextBox::txtBancoDados), QStringLiteral("Quintara"));
+        QCOMPARE(m_program->server.count("LOGIN OK"), 1u);
+    }
+
+    // With FreeTDS listed a second time as "ODBC Driver 17 for SQL Server", which Kestrel takes
+    // first and gives no TDS version, so that it offers TDS 7.4: this server closes such a
+    // pre-login. The handshake failed, so FreeTDS is tried, and tried first at the next connect.
+    void aRefusedHandshakeGivesWayToTheNextDriverWhichIsThenRemembered() {
+        skipUnlessTheDriversAre("second-freetds");
+        Scenario scenario;
+        scenario.faults = R"({"refuse_mars_prelogin": true})";
+        m_program = std::make_unique<QtProgram>(scenario);
+        // Without a "." the string has no TCP prefix, which FreeTDS would not read.
+        m_program->StoreSettings("Senha;1}",
+                                 "localhost," + std::to_string(m_program->server.port()));
+        for (std::size_t click = 1; click <= 2; ++click) {
+            QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
+            waitForThePass();
+            QCOMPARE(m_program->answerer.messages, QStringList());
+            QCOMPARE(m_program->Text(TextBox::txtBancoDados), QStringLiteral("Quintara"));
+            QCOMPARE(m_program->server.count("PRELOGIN REFUSED"), 1u);
+            QCOMPARE(m_program->server.count("LOGIN OK"), click);
+        }
+    }
+
+    // The same drivers, and a server whose Browser names SQL Server 2000: the driver for old
+    // servers is tried first. Microsoft's, here FreeTDS under its name, would not even find the
+    // instance its way.
+    void aServerTheBrowserNamesAsSqlServer2000GoesToTheOldServersDriver() {
+        skipUnlessTheDriversAre("second-freetds");
+        Scenario scenario = BrowserWithTwoDatabases();
+        scenario.productVersion = "8.00.2039";
+        scenario.faults = R"({"refuse_mars_prelogin": true})";
+        m_program = std::make_unique<QtProgram>(scenario);
+        m_program->StoreSettings("Senha;1}", m_program->server.address() + "\\QUINTARA");
+        QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
+        waitForThePass();
+        QCOMPARE(m_program->answerer.messages, QStringList());
+        QVERIFY(m_program->Text(TextBox::txtVersao).startsWith(QStringLiteral("8.00.2039")));
+        QCOMPARE(m_program->server.count("PRELOGIN REFUSED"), 0u);
+        QCOMPARE(m_program->server.count("LOGIN OK"), 1u);
+    }
+
     // Last: once the program has ended, Qt lets no event loop run again in this process.
     void altFEndsTheProgramEvenWithAPassPending() {
         m_program->StoreSettings("Senha;1}");
@@ -211,6 +304,12 @@ private slots:
     }
 
 private:
+    static void skipUnlessTheDriversAre(const char* list) {
+        if (!qEnvironmentVariable("ODBCSYSINI").endsWith(QLatin1String(list))) {
+            QSKIP("ctest runs this with its own list of drivers");
+        }
+    }
+
     static void fill(DataLinkDialog* dialog, const QString& user, const QString& password) {
         dialog->findChild<QLineEdit*>(QStringLiteral("server"))
             ->setText(QString::fromStdString(s_address) + QStringLiteral("\\QUINTARA"));
@@ -218,6 +317,27 @@ private:
         auto* secret = dialog->findChild<QLineEdit*>(QStringLiteral("password"));
         QCOMPARE(secret->echoMode(), QLineEdit::Password);
         secret->setText(password);
+    }
+
+    // The items of the menu that a right click on Label1 opens, "(cinza)" after a greyed one.
+    QStringList contextMenuOfLabel1() {
+        QStringList items;
+        QTimer::singleShot(0, [&items] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) {
+                return;
+            }
+            for (const QAction* action : menu->actions()) {
+                items << action->text() +
+                             (action->isEnabled() ? QString() : QStringLiteral(" (cinza)"));
+            }
+            menu->close();
+        });
+        auto* label = m_program->window.findChild<QLabel*>(QStringLiteral("Label1"));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                label->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(label, &event);
+        return items;
     }
 
     void waitForThePass() {

@@ -13,6 +13,7 @@
 
 #include "app/frm_principal_layout.h"
 #include "app/win32/dpi.h"
+#include "app/win32/resource.h"
 #include "app/win32/win32_connection_prompt.h"
 #include "support/dialog_string.h"
 #include "support/scenario.h"
@@ -197,6 +198,47 @@ TEST_F(Win32Window, TheBusyPointerCoversEveryWindowOfTheProgramUntilRestored) {
 
     services.SetMousePointer(kestrel::MousePointer::Default);
     EXPECT_EQ(PointerOver(window.Box(TextBox::txtVersao)), LoadCursorW(nullptr, IDC_IBEAM));
+}
+
+// "Copiar tudo" in the system menu, greyed and copying nothing until a pass has filled the window;
+// then the menu item, and Ctrl+Shift+C from a box, put the whole window there, lines ended CR LF.
+TEST_F(Win32Window, CopiarTudoCopiesTheWholeWindowOnceAPassHasFilledIt) {
+    const HMENU menu = GetSystemMenu(window.Handle(), FALSE);
+    wchar_t item[64] = {};
+    GetMenuStringW(menu, IDM_COPIAR_TUDO, item, 64, MF_BYCOMMAND);
+    EXPECT_EQ(std::wstring(item), L"Copiar tudo\tCtrl+Shift+C");
+    const auto greyed = [&] {
+        return (GetMenuState(menu, IDM_COPIAR_TUDO, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    };
+    EXPECT_TRUE(greyed());
+    const auto pressFromTxtVersao = [&] {
+        SetClipboardText(L"antes");
+        SetFocus(window.Box(TextBox::txtVersao));
+        PressKeys({VK_CONTROL, VK_SHIFT, 'C'});
+        Pump([] { return ClipboardText() != L"antes"; }, 2s);
+        return ClipboardText();
+    };
+    EXPECT_EQ(pressFromTxtVersao(), L"antes");
+
+    const Scenario scenario;
+    const TdsTestServer server(scenario.Json());
+    prompt.answers.push_back(DialogString(server, scenario.password));
+    SendMessageW(window.Control("cmdNovaConexao"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Pump([&] { return !BoxText(TextBox::txtLocalBD).empty(); }, 30s));
+    EXPECT_FALSE(greyed());
+    const std::wstring whole =
+        L"Servidor: SRVTESTE\r\n"
+        L"Versão do SQL Server: 10.50.4000.0 - SQL Server 2008 R2 Service Pack 2\r\n"
+        L"Nível do SQL Server: SP2\r\n"
+        L"Edição do SQL Server: Standard Edition (64-bit)\r\n"
+        L"Edição:\r\n"
+        L"Nome do Banco de Dados: Quintara\r\n"
+        L"Tamanho do Banco de Dados: 150.50 MB\r\n"
+        L"Local Banco: D:\\Dados\\São Paulo\\Quintara.mdf\r\n";
+    EXPECT_EQ(pressFromTxtVersao(), whole);
+    SetClipboardText(L"antes");
+    SendMessageW(window.Handle(), WM_SYSCOMMAND, IDM_COPIAR_TUDO, 0);
+    EXPECT_EQ(ClipboardText(), whole);
 }
 
 // What a modal box or dialog does while the pass is pending: `during` opens it on this thread;

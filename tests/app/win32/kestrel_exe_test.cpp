@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/kestrel_exe.h"
@@ -134,6 +135,24 @@ TEST_F(KestrelExeWithSettings, SettingsItCannotUseAreToldInABoxOverTheWindow) {
         }
     }
     EXPECT_EQ(m_server.count("LOGIN OK"), 0u);
+}
+
+// Run by ctest with a list of drivers of its own, which Wine's odbc32 takes from unixODBC
+// ($ODBCSYSINI/odbcinst.ini): "ODBC Driver 18 for SQL Server" listed without its library, as an
+// uninstall can leave it, before FreeTDS, which then reaches the server.
+TEST_F(KestrelExeWithSettings, ADriverLeftBehindGivesWayToFreeTds) {
+    const wchar_t* drivers = _wgetenv(L"ODBCSYSINI");
+    if (!drivers || !std::wstring_view(drivers).ends_with(L"driver-left-behind")) {
+        GTEST_SKIP() << "ctest runs this with its own list of drivers";
+    }
+    StoreSettings();
+    const KestrelExe kestrel;
+    kestrel.Click(L"Ler Quintara...");
+    WaitForWindow([&] { return kestrel.Box(L"Local Banco:").empty() ? nullptr : kestrel.Window(); },
+                  30s);
+    EXPECT_EQ(kestrel.Box(L"Nome do Banco de Dados:"), L"Quintara");
+    EXPECT_EQ(FindOwnedDialog(kestrel.Window()), nullptr);
+    EXPECT_EQ(m_server.count("LOGIN OK user=sa database=Quintara"), 1u);
 }
 
 TEST(KestrelExe, CancellingTheConnectionDialogShowsError91) {
