@@ -2,10 +2,11 @@
 # The Windows stage (scripts/test.sh runs it last): builds kestrel.exe, the logic library and their
 # tests for 64-bit and for 32-bit Windows with MinGW-w64 and runs both suites under Wine, in one
 # 64-bit Wine prefix of their own (which runs 32-bit programs as 64-bit Windows does, with the
-# registry's 32-bit view as theirs) and an X server of their own (Xvfb) for the real window. The registry tests read values that
-# Wine's "reg add" wrote, through advapi32 and through the file Wine saved; the database tests go
-# through Wine's odbc32, which hands the calls to unixODBC and FreeTDS, to the TDS test server
-# running natively on loopback. Then the release zips are made and checked.
+# registry's 32-bit view as theirs) and an X server of their own (Xvfb) for the real window. The
+# registry tests read values that Wine's "reg add" wrote, through advapi32 and through the file
+# Wine saved; the database tests go through Wine's odbc32, which hands the calls to unixODBC and
+# FreeTDS, to the TDS test server running natively on loopback. Then the release zips are made and
+# checked.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -99,5 +100,7 @@ echo "== kestrel.exe, i686, on 32-bit Windows (a win32 prefix), under Wine"
 )
 
 echo "== the release zips"
-mapfile -t zips < <("$root/scripts/package-windows.sh")
+# Assigned first, so that a failed build ends the stage.
+made=$("$root/scripts/package-windows.sh")
+mapfile -t zips <<<"$made"
 "$root/tests/app/win32/release_zip_test.sh" "${zips[@]}"

@@ -5,6 +5,7 @@
 # (import_check.sh), so that it starts with nothing installed beside it.
 # Usage: tests/app/win32/release_zip_test.sh ZIP...
 set -euo pipefail
+[ $# -gt 0 ] || { echo "usage: $0 ZIP..." >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
