@@ -72,6 +72,7 @@ done
 export KESTREL_TDS_CONTROL=127.0.0.1:$port
 
 ctest --test-dir "$build" --output-on-failure --timeout 300
+"$root/tests/app/win32/captions_at_every_scale.sh" "$build/tests/app/win32/kestrel_win32_tests.exe"
 
 echo "== the release zip"
 "$root/tests/app/win32/release_zip_test.sh" "$("$root/scripts/package-windows.sh")"
