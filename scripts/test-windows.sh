@@ -86,6 +86,10 @@ for row in "${architectures[@]}"; do
     echo "== tests for Windows, $toolchain, under Wine"
     ctest --test-dir "$root/$folder" --output-on-failure --timeout 300
 done
+# The captions at every display scale, with and without the bitmap font: GDI draws the same for
+# both builds.
+"$root/tests/app/win32/captions_at_every_scale.sh" \
+    "$root/build-windows/tests/app/win32/kestrel_win32_tests.exe"
 
 # The 32-bit kestrel.exe on 32-bit Windows, where the registry has one view and advapi32 ignores
 # the views' flags: its end-to-end tests, which write Quintara's settings with reg.exe /reg:32.

@@ -43,6 +43,8 @@ inline constexpr int kTimer1IntervalMs = 600;
 
 // The classic dialog font the layout was made for: "MS Sans Serif" 8.25 pt, bold being weight 700.
 inline constexpr std::u16string_view kDialogFontFamily = u"MS Sans Serif";
+// Its TrueType twin, on every Windows since 2000: the same metrics at every size and dpi.
+inline constexpr std::u16string_view kDialogFontTrueTypeFamily = u"Microsoft Sans Serif";
 inline constexpr int kDialogFontHundredthsOfPoint = 825;
 inline constexpr int kBoldWeight = 700;
 

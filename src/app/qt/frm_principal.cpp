@@ -19,7 +19,7 @@ namespace {
 QFont DialogFont(bool bold) {
     const QString family = ToQString(kestrel::kDialogFontFamily);
     QFont::insertSubstitutions(
-        family, {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+        family, {ToQString(kestrel::kDialogFontTrueTypeFamily), QStringLiteral("Liberation Sans"),
                  QStringLiteral("Arial")});
     QFont font(family);
     font.setPixelSize(kestrel::kDialogFontHundredthsOfPoint * 96 / 7200);

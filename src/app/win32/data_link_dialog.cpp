@@ -5,6 +5,9 @@
 
 #include "app/data_link_texts.h"
 #include "app/win32/busy_pointer.h"
+#include "app/win32/dialog_font.h"
+#include "app/win32/dialog_template.h"
+#include "app/win32/dpi.h"
 #include "app/win32/message_box.h"
 #include "app/win32/resource.h"
 #include "app/win32/wide_text.h"
@@ -12,9 +15,12 @@
 namespace texts = kestrel::data_link_texts;
 
 std::optional<std::u16string> DataLinkDialog::Run(HWND owner) {
-    const INT_PTR result =
-        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DATA_LINK), owner,
-                        DialogProcedure, reinterpret_cast<LPARAM>(this));
+    // In the window's face at the window's dpi, so that the dialog reads as the window does.
+    const std::vector<WORD> dialog = DialogTemplateInFace(
+        IDD_DATA_LINK, Wide(DialogFontFace(WindowDpi(owner, DpiFunctions::OfThisSystem()))));
+    const INT_PTR result = DialogBoxIndirectParamW(
+        GetModuleHandleW(nullptr), reinterpret_cast<const DLGTEMPLATE*>(dialog.data()), owner,
+        DialogProcedure, reinterpret_cast<LPARAM>(this));
     if (result != IDOK) {
         return std::nullopt;
     }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
 #include <type_traits>
 
 struct FontDeleter {
@@ -10,5 +11,9 @@ struct FontDeleter {
 };
 using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
-// "MS Sans Serif" 8.25 pt at `dpi`, character set 0, bold at weight 700.
+// "MS Sans Serif" where GDI draws that face at 8.25 pt at `dpi` (its bitmap font is made for
+// 96 dpi), else its TrueType twin of the same metrics.
+std::u16string_view DialogFontFace(UINT dpi);
+
+// The window's font: 8.25 pt at `dpi` in DialogFontFace, character set 0, bold at weight 700.
 Font CreateDialogFont(bool bold, UINT dpi);

@@ -6,6 +6,7 @@
 #include <exception>
 #include <utility>
 
+#include "app/win32/caption_fit.h"
 #include "app/win32/dpi.h"
 #include "app/win32/message_box.h"
 #include "app/win32/picture_box.h"
@@ -62,7 +63,8 @@ HWND CreateControl(const ControlDescription& control, HWND container, int id) {
         case ControlKind::CommandButton:
             return create(L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON);
         case ControlKind::Label:
-            return create(L"STATIC", SS_NOPREFIX | (control.box ? SS_RIGHT : SS_LEFT));
+            // One line, however narrow: LayOut widens a label to its caption.
+            return create(L"STATIC", SS_NOPREFIX | (control.box ? SS_RIGHT : SS_LEFTNOWORDWRAP));
         case ControlKind::TextBox:
             // Read-only, but selectable and copyable into a ticket.
             return create(L"EDIT", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
@@ -70,6 +72,23 @@ HWND CreateControl(const ControlDescription& control, HWND container, int id) {
             return CreatePictureBox(container, id);
     }
     return nullptr;
+}
+
+// Where a label may grow at `dpi`: across its container (the window's client area, or the band it
+// sits in), short of the box it names.
+RECT RoomOfLabel(const ControlDescription& label, UINT dpi) {
+    const int width = label.container.empty()
+                          ? kestrel::kClientWidthTwips
+                          : kestrel::FrmPrincipalControl(label.container).twips.width;
+    RECT room{0, 0, TwipsToPixels(width, dpi), 0};
+    if (label.box) {
+        for (const ControlDescription& control : Rows()) {
+            if (control.kind == ControlKind::TextBox && control.box == label.box) {
+                room.right = PixelRect(control.twips, dpi).left - 1;
+            }
+        }
+    }
+    return room;
 }
 
 HICON LoadKestrelIcon(int widthMetric, int heightMetric) {
@@ -181,10 +200,14 @@ void FrmPrincipal::LayOut(UINT dpi) {
     Font bold = CreateDialogFont(true, dpi);
     for (const ControlDescription& control : Rows()) {
         const HWND handle = m_controls[RowOf(control)];
-        const RECT place = PixelRect(control.twips, dpi);
+        SetWindowFont(handle, control.bold ? bold.get() : regular.get(), FALSE);
+        RECT place = PixelRect(control.twips, dpi);
+        if (control.kind == ControlKind::Label) {
+            place = FitCaption(handle, place, control.box.has_value(), RoomOfLabel(control, dpi));
+        }
         SetWindowPos(handle, nullptr, place.left, place.top, place.right - place.left,
                      place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-        SetWindowFont(handle, control.bold ? bold.get() : regular.get(), TRUE);
+        InvalidateRect(handle, nullptr, TRUE);
     }
     m_regular = std::move(regular);
     m_bold = std::move(bold);

@@ -1,0 +1,188 @@
+// Every caption of the window and of the connection dialog whole at the display's dpi, whatever
+// font GDI draws for "MS Sans Serif". scripts/test-windows.sh runs these tests once for each
+// display scale, with and without the bitmap font, and tells them what it set up
+// (KESTREL_EXPECT_DPI, KESTREL_EXPECT_BITMAP_FONT) so that a setting that did not take is seen.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <thread>
+
+#include "app/frm_principal_layout.h"
+#include "app/win32/dpi.h"
+#include "app/win32/frm_principal.h"
+#include "app/win32/resource.h"
+#include "app/win32/win32_connection_prompt.h"
+#include "support/win32_ui.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The font GDI draws the caption of `control` in.
+struct DrawnFont {
+    std::wstring face;
+    bool bitmap;
+    int characterHeight;
+
+    std::wstring Said() const {
+        return face + (bitmap ? L" (bitmap), " : L" (vetorial), ") +
+               std::to_wstring(characterHeight) + L" px";
+    }
+};
+
+DrawnFont FontOf(HWND control) {
+    const HDC dc = GetDC(control);
+    const HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return {face, !(metrics.tmPitchAndFamily & TMPF_VECTOR),
+            int(metrics.tmHeight - metrics.tmInternalLeading)};
+}
+
+// The room a control's caption has, and what its caption takes, in its own font, on one line.
+struct Room {
+    SIZE caption;
+    SIZE room;
+};
+
+Room RoomOf(HWND control) {
+    RECT client;
+    GetClientRect(control, &client);
+    const std::wstring text = ControlText(control);
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    const HDC dc = GetDC(control);
+    const HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT extent{0, 0, 0, 0};
+    const bool staticText = ClassOf(control) == L"Static";
+    DrawTextW(
+        dc, text.c_str(), int(text.size()), &extent,
+        DT_CALCRECT | DT_SINGLELINE | (staticText && (style & SS_NOPREFIX) ? DT_NOPREFIX : 0));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+
+    SIZE room{client.right, client.bottom};
+    if (!staticText) {
+        const LONG_PTR kind = style & BS_TYPEMASK;
+        if (kind == BS_GROUPBOX) {
+            room.cx -= 2 * metrics.tmAveCharWidth;  // the frame's corners beside the caption
+        } else if (kind == BS_AUTORADIOBUTTON || kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX ||
+                   kind == BS_RADIOBUTTON) {
+            room.cx -= GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth / 2;
+        } else {
+            room.cx -= 2 * GetSystemMetrics(SM_CXEDGE);  // a push button's edges
+        }
+    }
+    return {{extent.right, extent.bottom}, room};
+}
+
+void ExpectEveryCaptionWhole(HWND container, const char* where) {
+    for (HWND control = GetWindow(container, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        ExpectEveryCaptionWhole(control, where);
+        const std::wstring cls = ClassOf(control);
+        if ((cls != L"Static" && cls != L"Button") || ControlText(control).empty()) {
+            continue;
+        }
+        const Room room = RoomOf(control);
+        EXPECT_LE(room.caption.cx, room.room.cx)
+            << where << ": " << testing::PrintToString(ControlText(control)) << " in "
+            << testing::PrintToString(FontOf(control).Said());
+        EXPECT_LE(room.caption.cy, room.room.cy)
+            << where << ": " << testing::PrintToString(ControlText(control)) << " in "
+            << testing::PrintToString(FontOf(control).Said());
+    }
+}
+
+class CaptionsWhole : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* dpi = std::getenv("KESTREL_EXPECT_DPI");
+        if (dpi == nullptr) {
+            GTEST_SKIP() << "run by scripts/test-windows.sh at each display scale";
+        }
+        const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&classes);
+        m_window = std::make_unique<FrmPrincipal>();
+        m_window->Show(SW_SHOWNORMAL);
+        ASSERT_EQ(WindowDpi(m_window->Handle(), DpiFunctions::OfThisSystem()),
+                  UINT(std::atoi(dpi)));
+        const DrawnFont font = FontOf(m_window->Control("Label1"));
+        std::wcout << L"[ GDI      ] " << font.Said() << std::endl;
+        // The bitmap face is drawn at 96 dpi only: it has no 8.25 pt size for any other.
+        EXPECT_EQ(font.face == L"MS Sans Serif" && font.bitmap,
+                  std::getenv("KESTREL_EXPECT_BITMAP_FONT") == std::string("1") &&
+                      std::string(dpi) == "96")
+            << testing::PrintToString(font.Said());
+    }
+
+    std::unique_ptr<FrmPrincipal> m_window;
+};
+
+TEST_F(CaptionsWhole, InTheWindow) {
+    ExpectEveryCaptionWhole(m_window->Handle(), "frmPrincipal");
+}
+
+TEST_F(CaptionsWhole, InTheConnectionDialog) {
+    Win32ConnectionPrompt prompt(*m_window);
+    std::thread user([&] {
+        const HWND dialog = WaitForWindow([&] { return FindOwnedDialog(m_window->Handle()); }, 30s);
+        ASSERT_NE(dialog, nullptr);
+        ExpectEveryCaptionWhole(dialog, "diálogo de conexão");
+        const DrawnFont font = FontOf(GetDlgItem(dialog, IDC_INTRO));
+        std::wcout << L"[ GDI      ] dialog: " << font.Said() << std::endl;
+        EXPECT_EQ(font.face, FontOf(m_window->Control("Label1")).face);
+        Answer(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(prompt.PromptNew(), std::nullopt);
+    user.join();
+}
+
+// Moved to a monitor of another dpi, the window lays itself out there, its captions whole in the
+// font of that dpi; moved back, it is as it was.
+TEST(Win32WindowDpi, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
+    FrmPrincipal window;
+    window.Show(SW_SHOWNORMAL);
+    const auto moveTo = [&](UINT dpi) {
+        RECT suggested;
+        GetWindowRect(window.Handle(), &suggested);
+        SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
+    };
+    const UINT dpi = WindowDpi(window.Handle(), DpiFunctions::OfThisSystem());
+    for (const UINT to : {144u, 192u, dpi}) {
+        SCOPED_TRACE(to);
+        moveTo(to);
+        for (const kestrel::ControlDescription& row : kestrel::FrmPrincipalControls()) {
+            SCOPED_TRACE(std::string(row.name));
+            RECT place;
+            GetWindowRect(window.Control(row.name), &place);
+            MapWindowPoints(nullptr, GetParent(window.Control(row.name)),
+                            reinterpret_cast<POINT*>(&place), 2);
+            const RECT twips = PixelRect(row.twips, to);
+            if (row.kind != kestrel::ControlKind::Label) {
+                EXPECT_TRUE(EqualRect(&place, &twips));
+            } else if (row.box) {
+                EXPECT_EQ(std::pair(place.right, place.top), std::pair(twips.right, twips.top));
+            } else {
+                EXPECT_EQ(std::pair(place.left, place.top), std::pair(twips.left, twips.top));
+            }
+            if (row.kind != kestrel::ControlKind::PictureBox) {
+                EXPECT_EQ(FontOf(window.Control(row.name)).characterHeight,
+                          MulDiv(kestrel::kDialogFontHundredthsOfPoint, int(to), 7200));
+            }
+        }
+        ExpectEveryCaptionWhole(window.Handle(), "frmPrincipal");
+    }
+}
+
+}  // namespace
