@@ -4,11 +4,11 @@
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "base/windows_1252.h"
 #include "connection/connection_string.h"
 #include "connection/connection_string_data_source.h"
 #include "connection/database_access.h"
 #include "connection/udp_exchange.h"
-#include "settings/windows_1252.h"
 
 namespace kestrel {
 
