@@ -157,13 +157,14 @@ std::optional<std::string> UdpExchange::Receive(std::chrono::milliseconds wait) 
                 ++socket;
                 continue;
             }
+            // An empty datagram is still a datagram (its reader ignores it); only an error is the
+            // report that nothing listens at that address, which some systems repeat: the address
+            // is then left alone until the next question.
             const int size = ReadDatagram(socket->fd, datagram.data(), datagram.size());
-            if (size > 0) {
+            if (size >= 0) {
                 datagram.resize(std::size_t(size));
                 return datagram;
             }
-            // An event without a datagram is the report that nothing listens at that address,
-            // which some systems repeat: the address is left alone until the next question.
             socket = polled.erase(socket);
         }
     }

@@ -48,7 +48,9 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
     const struct {
         const char* what;
         std::string faults;
-        const char* browser;  // the instances its Browser knows; "-" before them: it stays silent
+        // The instances its Browser knows; "-" before them: it stays silent; "tcp=X": it gives X
+        // as their port.
+        const char* browser;
         std::string dataSource;
         std::string description;  // the start of it
     } cases[] = {
@@ -72,6 +74,12 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
          "pela "
          "porta da instância \"QUINTARA\": o serviço não está em execução, a rede bloqueia a porta "
          "UDP 1434 ou o servidor não tem essa instância."},
+        {"the Browser gives a port that is not a number", "{}", "QUINTARA tcp=12a4", "@\\QUINTARA",
+         "O serviço SQL Server Browser do servidor \"@\" informou para a instância \"QUINTARA\" a "
+         "porta TCP \"12a4\", que não é um número de porta válido (de 1 a 65535)."},
+        {"the Browser gives a port past the last", "{}", "QUINTARA tcp=65536", "@\\QUINTARA",
+         "O serviço SQL Server Browser do servidor \"@\" informou para a instância \"QUINTARA\" a "
+         "porta TCP \"65536\", que não é"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -79,7 +87,11 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
         scenario.address = "own";
         std::istringstream instances(c.browser + (c.browser[0] == '-' ? 1 : 0));
         for (std::string instance; instances >> instance;) {
-            scenario.browserInstances.push_back(instance);
+            if (instance.starts_with("tcp=")) {
+                scenario.browserTcp = instance.substr(4);
+            } else {
+                scenario.browserInstances.push_back(instance);
+            }
         }
         scenario.browserSilent = c.browser[0] == '-';
         scenario.faults = c.faults;
@@ -168,7 +180,8 @@ TEST(DatabaseAccess, EveryWaitEndsAtItsBound) {
 }
 
 // Every way a technician writes a server reaches it: a plain host on port 1433, a named instance on
-// the port its SQL Server Browser gives, a port as written.
+// the port its SQL Server Browser gives (past an empty and a damaged datagram before each of its
+// answers), a port as written.
 TEST(DatabaseAccess, ReachesTheServerByEveryFormOfItsName) {
     Scenario onDefaultPort;
     onDefaultPort.address = "own";
@@ -176,6 +189,7 @@ TEST(DatabaseAccess, ReachesTheServerByEveryFormOfItsName) {
     Scenario instance;
     instance.address = "own";
     instance.browserInstances = {"QUINTARA"};
+    instance.browserNoiseFirst = true;
     const TdsTestServer plainServer(onDefaultPort.Json());
     const TdsTestServer namedServer(instance.Json());
     const std::string plain = plainServer.address();

@@ -51,7 +51,10 @@ Scenario JSON (every key optional; defaults shown after "="):
                                     //   is served by this server's TCP port;
                                     //   an unknown one gets no answer, as from
                                     //   the real service; "silent" answers
-                                    //   nothing at all
+                                    //   nothing at all; "tcp": "12a4" gives
+                                    //   that text as the port; "noise_first":
+                                    //   true sends an empty and a damaged
+                                    //   datagram before each answer
   "packet_size": 512,               // = none; upper bound on the negotiated
                                     //   packet size (512..32767), to force
                                     //   multi-packet requests and answers
@@ -229,11 +232,15 @@ class Scenario:
         browser = d.get('browser')
         self.browser_instances = None
         self.browser_silent = False
+        self.browser_tcp = None
+        self.browser_noise_first = False
         if browser is not None:
             if not isinstance(browser, dict):
                 raise ValueError('browser must be an object')
             self.browser_instances = [str(name) for name in browser.get('instances') or []]
             self.browser_silent = bool(browser.get('silent'))
+            self.browser_tcp = browser.get('tcp')
+            self.browser_noise_first = bool(browser.get('noise_first'))
         ps = d.get('packet_size')
         self.packet_cap = None if ps is None else max(512, min(32767, int(ps)))
         self.logins = []
@@ -1700,6 +1707,10 @@ class Server:
                 break
             answer = self.browser_answer(question)
             if answer is not None and not self.sc.browser_silent:
+                if self.sc.browser_noise_first:
+                    # Empty, then a last field without its ";".
+                    sock.sendto(b'', client)
+                    sock.sendto(b'\x05\x03\x00abc', client)
                 sock.sendto(answer, client)
         sock.close()
 
@@ -1718,9 +1729,10 @@ class Server:
             return None
         if not names:
             return None
-        data = ''.join('ServerName;%s;InstanceName;%s;IsClustered;No;Version;%s;tcp;%d;;'
+        tcp = str(self.port) if self.sc.browser_tcp is None else str(self.sc.browser_tcp)
+        data = ''.join('ServerName;%s;InstanceName;%s;IsClustered;No;Version;%s;tcp;%s;;'
                        % (self.sc.server_name, n, self.sc.prop('productversion') or '10.50.4000.0',
-                          self.port) for n in names).encode('cp1252', 'replace')
+                          tcp) for n in names).encode('cp1252', 'replace')
         return b'\x05' + struct.pack('<H', len(data)) + data
 
     def serve(self):
