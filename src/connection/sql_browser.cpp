@@ -145,10 +145,11 @@ std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_vie
             instances.push_back({std::u16string(*value), std::nullopt, std::nullopt});
             inInstance = true;
         } else if (inInstance && EqualsIgnoringCase(*key, u"tcp")) {
-            instances.back().tcpPort = ReadPortNumber(*value);
-            if (!instances.back().tcpPort) {
-                instances.back().unusableTcpPort = std::u16string(*value);
-            }
+            // The last "tcp" field counts, whether or not it names a port.
+            BrowserInstance& instance = instances.back();
+            instance.tcpPort = ReadPortNumber(*value);
+            instance.unusableTcpPort =
+                instance.tcpPort ? std::nullopt : std::optional<std::u16string>(*value);
         }
     }
     return instances;

@@ -46,6 +46,8 @@ TEST(SqlBrowserAnswer, ReadsTheInstancesAndTheirTcpPorts) {
          Answer(yukon + "InstanceName;X;tcp;1;;", yukon.size()),
          Instances{{u"YUKONSTD", 57137, std::nullopt}}},
         {"a size past the datagram's end", Answer(yukon, yukon.size() + 1), std::nullopt},
+        {"the last of two tcp fields", Answer("InstanceName;A;tcp;x;tcp;1433;;"),
+         Instances{{u"A", 1433, std::nullopt}}},
         {"a last field without its \";\"",
          std::string("\x05\x03\x00"
                      "abc",
