@@ -3,11 +3,9 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <exception>
 #include <utility>
 
 #include "app/win32/dpi.h"
-#include "app/win32/message_box.h"
 #include "app/win32/picture_box.h"
 #include "app/win32/resource.h"
 #include "app/win32/wide_text.h"
@@ -230,18 +228,8 @@ void FrmPrincipal::EndProgram() {
 
 template <typename Event>
 void FrmPrincipal::Forward(Event event) {
-    if (m_handlers == nullptr) {
-        return;
-    }
-    try {
+    if (m_handlers != nullptr) {
         event(*m_handlers);
-    } catch (const std::exception& failure) {
-        std::u16string description;
-        for (const char* c = failure.what(); *c != '\0'; ++c) {
-            description += char16_t(static_cast<unsigned char>(*c));
-        }
-        ShowMessageBox(m_window, u"Erro inesperado: " + description, MB_ICONERROR);
-        ExitProcess(1);
     }
 }
 
