@@ -3,11 +3,14 @@
 // a Wine-style registry, Timer1 firing through Qt's event loop and the pass over ODBC and FreeTDS
 // to the TDS test server.
 #include <QComboBox>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QtTest>
 #include <functional>
 
@@ -125,7 +128,7 @@ private slots:
         QCOMPARE(m_program->Text(TextBox::txtTamanhoBancoDados), QStringLiteral("150.50 MB"));
         const QString path = QStringLiteral("D:\\Dados\\São Paulo\\Quintara.mdf");
         QCOMPARE(m_program->Text(TextBox::txtLocalBD), path);
-        QCOMPARE(m_program->window.box(TextBox::txtLocalBD)->toolTip(), path);
+        QCOMPARE(shownInTip(m_program->window.box(TextBox::txtLocalBD)), path);
         QCOMPARE(m_program->Text(TextBox::txtEngineEdition), QString());
     }
 
@@ -194,6 +197,60 @@ private slots:
         QCOMPARE(m_program->Text(TextBox::txtServidor), QString());
     }
 
+    // What a server sends is text in every box and tooltip: markup in each of its values is shown
+    // as it is, no picture is drawn and no file is opened for it; a long value's box shows its
+    // beginning and its tip wraps at a readable width.
+    void serverMarkupIsTextInEveryBoxAndTip() {
+        const QString picture = QDir::temp().filePath(QStringLiteral("kestrel-markup.png"));
+        const std::string markup =
+            "<b>x</b><img src='" + picture.toStdString() + "'><a href='y'>z</a><h1>t</h1>&amp;";
+        Scenario scenario;
+        scenario.serverName = markup;
+        scenario.productVersion = scenario.productLevel = scenario.edition = markup;
+        scenario.defaultDatabase = markup;
+        scenario.databases = {{markup, markup, {{markup, "1 KB"}}}};
+        m_program = std::make_unique<QtProgram>(scenario);
+        const QString address = QString::fromStdString(m_program->server.address()) +
+                                QLatin1Char(',') + QString::number(m_program->server.port());
+        m_program->answerer.steps = {[address](DataLinkDialog* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("server"))->setText(address);
+            dialog->findChild<QLineEdit*>(QStringLiteral("userName"))
+                ->setText(QStringLiteral("sa"));
+            dialog->findChild<QLineEdit*>(QStringLiteral("password"))
+                ->setText(QStringLiteral("Senha;1}"));
+            dialog->accept();
+        }};
+        QTest::mouseClick(m_program->window.cmdNovaConexao, Qt::LeftButton);
+        waitForThePass();
+        QCOMPARE(m_program->answerer.messages, QStringList());
+        const QString text = QString::fromStdString(markup);
+        for (TextBox box :
+             {TextBox::txtServidor, TextBox::txtVersao, TextBox::txtNivel, TextBox::txtEdicao,
+              TextBox::txtBancoDados, TextBox::txtTamanhoBancoDados, TextBox::txtLocalBD}) {
+            QLineEdit* edit = m_program->window.box(box);
+            const QString expected =
+                box == TextBox::txtVersao ? text + QStringLiteral(" - Não identificado") : text;
+            QCOMPARE(edit->text(), expected);
+            QCOMPARE(shownInTip(edit), expected);
+        }
+
+        const QString longValue = QString(5000, QLatin1Char('W')) + QStringLiteral(" fim");
+        m_program->services.SetText(TextBox::txtEdicao, longValue.toStdU16String());
+        QLineEdit* edit = m_program->window.box(TextBox::txtEdicao);
+        QCOMPARE(edit->cursorPosition(), 0);
+        QCOMPARE(shownInTip(edit), longValue);
+        QToolTip::showText(edit->mapToGlobal(QPoint(2, 2)), edit->toolTip(), edit);
+        QLabel* tip = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->inherits("QTipLabel") && widget->isVisible()) {
+                tip = qobject_cast<QLabel*>(widget);
+            }
+        }
+        QVERIFY(tip != nullptr);
+        QVERIFY2(tip->width() <= 800, qPrintable(QString::number(tip->width())));
+        QToolTip::hideText();
+    }
+
     // Last: once the program has ended, Qt lets no event loop run again in this process.
     void altFEndsTheProgramEvenWithAPassPending() {
         m_program->StoreSettings("Senha;1}");
@@ -218,6 +275,26 @@ private:
         auto* secret = dialog->findChild<QLineEdit*>(QStringLiteral("password"));
         QCOMPARE(secret->echoMode(), QLineEdit::Password);
         secret->setText(password);
+    }
+
+    // The characters a box's tip shows, as Qt lays it out, without the line breaks of its
+    // wrapping; it fails if laying it out asks for any picture or file.
+    static QString shownInTip(const QLineEdit* box) {
+        class Document : public QTextDocument {
+        protected:
+            QVariant loadResource(int, const QUrl& name) override {
+                QTest::qFail(qPrintable(QStringLiteral("loads ") + name.toString()), __FILE__,
+                             __LINE__);
+                return {};
+            }
+        } document;
+        if (!Qt::mightBeRichText(box->toolTip())) {
+            QTest::qFail("the tip would be shown as plain text, its markup and all", __FILE__,
+                         __LINE__);
+        }
+        document.setHtml(box->toolTip());
+        document.adjustSize();
+        return document.toPlainText().remove(QChar::LineSeparator).remove(QLatin1Char('\n'));
     }
 
     void waitForThePass() {
