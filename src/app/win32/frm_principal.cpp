@@ -62,8 +62,11 @@ HWND CreateControl(const ControlDescription& control, HWND container, int id) {
         case ControlKind::Label:
             return create(L"STATIC", SS_NOPREFIX | (control.box ? SS_RIGHT : SS_LEFT));
         case ControlKind::TextBox:
-            // Read-only, but selectable and copyable into a ticket.
-            return create(L"EDIT", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+            // Read-only, but selectable and copyable into a ticket. Wine's edit control draws
+            // nothing of a long line of words and signs (a value of a few hundred characters) while
+            // it hides the selection of an unfocused box; one that keeps it shown draws the line.
+            return create(L"EDIT", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL | ES_NOHIDESEL,
+                          WS_EX_CLIENTEDGE);
         case ControlKind::PictureBox:
             return CreatePictureBox(container, id);
     }
