@@ -25,7 +25,7 @@ Binds loopback addresses only: 127.0.0.1, or with "address": "own" a
 loopback address 127.0.0.N of its own (N at random, another N while the
 port, or the Browser's, is taken there), so that a fixed port such as 1433
 never collides with another run or a server on 127.0.0.1.  Runs until
-SIGTERM/SIGINT, then exits 0.
+SIGTERM/SIGINT, or until the process that started it ends, then exits 0.
 
 stdout (one line per event, flushed; the first line is always the port):
     PORT <n> <address>
@@ -137,6 +137,7 @@ name (first parameter = database name); other procedures -> return status 0.
 import argparse
 import errno
 import json
+import os
 import random
 import re
 import select
@@ -1848,6 +1849,16 @@ def serve_control(port, stopping):
     lsock.close()
 
 
+def stop_with_parent(stopping):
+    """Ends the server with the process that started it, however that ends: a test killed
+    midway, or the script of the Windows stage, leaves no server behind. The server is then
+    handed to another parent (init, or a subreaper)."""
+    parent = os.getppid()
+    while not stopping.wait(0.25):
+        if os.getppid() != parent:
+            stopping.set()
+
+
 def main(argv=None):
     ap = argparse.ArgumentParser(description='TDS test server for Kestrel (loopback only).')
     mode = ap.add_mutually_exclusive_group(required=True)
@@ -1890,6 +1901,7 @@ def main(argv=None):
         stopping.set()
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
+    threading.Thread(target=stop_with_parent, args=(stopping,), daemon=True).start()
     run()
     return 0
 
