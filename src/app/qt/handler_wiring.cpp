@@ -1,5 +1,7 @@
 #include "app/qt/handler_wiring.h"
 
+#include "base/wait_pump.h"
+
 void ConnectHandlers(FrmPrincipal& window, kestrel::MainWindowHandlers& handlers) {
     QObject::connect(window.cmdQuintara, &QPushButton::clicked, &window,
                      [&handlers] { handlers.cmdQuintara_Click(); });
@@ -7,6 +9,10 @@ void ConnectHandlers(FrmPrincipal& window, kestrel::MainWindowHandlers& handlers
                      [&handlers] { handlers.cmdNovaConexao_Click(); });
     QObject::connect(window.Command1, &QPushButton::clicked, &window,
                      [&handlers] { handlers.Command1_Click(); });
-    QObject::connect(window.Timer1, &QTimer::timeout, &window,
-                     [&handlers] { handlers.Timer1_Timer(); });
+    // A timer event that comes while a handler waits for a server comes again at the next tick.
+    QObject::connect(window.Timer1, &QTimer::timeout, &window, [&handlers] {
+        if (!kestrel::WaitUnderWay()) {
+            handlers.Timer1_Timer();
+        }
+    });
 }
