@@ -9,6 +9,7 @@
 #include "app/win32/picture_box.h"
 #include "app/win32/resource.h"
 #include "app/win32/wide_text.h"
+#include "base/wait_pump.h"
 
 using kestrel::ControlDescription;
 using kestrel::ControlKind;
@@ -251,8 +252,9 @@ void FrmPrincipal::OnCommand(HWND, int id, HWND, UINT code) {
     }
 }
 
+// A Timer1 event that comes while a handler waits for a server comes again at the next tick.
 void FrmPrincipal::OnTimer(HWND, UINT id) {
-    if (id == kTimer1) {
+    if (id == kTimer1 && !kestrel::WaitUnderWay()) {
         Forward([](kestrel::MainWindowHandlers& handlers) { handlers.Timer1_Timer(); });
     }
 }
