@@ -1849,11 +1849,10 @@ def serve_control(port, stopping):
     lsock.close()
 
 
-def stop_with_parent(stopping):
-    """Ends the server with the process that started it, however that ends: a test killed
-    midway, or the script of the Windows stage, leaves no server behind. The server is then
-    handed to another parent (init, or a subreaper)."""
-    parent = os.getppid()
+def stop_with_parent(parent, stopping):
+    """Ends the server with the process that started it, `parent`, however that ends: a test
+    killed midway, or the script of the Windows stage, leaves no server behind. The server is
+    then handed to another parent (init, or a subreaper)."""
     while not stopping.wait(0.25):
         if os.getppid() != parent:
             stopping.set()
@@ -1868,6 +1867,8 @@ def main(argv=None):
     ap.add_argument('--port', type=int, default=None,
                     help='port (default: scenario "port", or free); with --control the control port')
     args = ap.parse_args(argv)
+    # Before the first line goes out: the parent may end as soon as it has read it.
+    parent = os.getppid()
     try:
         sys.stdout.reconfigure(encoding='utf-8', errors='backslashreplace')
     except AttributeError:
@@ -1901,7 +1902,7 @@ def main(argv=None):
         stopping.set()
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
-    threading.Thread(target=stop_with_parent, args=(stopping,), daemon=True).start()
+    threading.Thread(target=stop_with_parent, args=(parent, stopping), daemon=True).start()
     run()
     return 0
 
