@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/windows_1252.h"
 #include "settings/registry_api.h"
-#include "settings/windows_1252.h"
 #include "settings/wine_registry_file.h"
 #include "settings/wine_registry_syntax.h"
 

@@ -1,12 +1,16 @@
 #include "app/main_window_handlers.h"
 
+#include <exception>
 #include <string>
 
 #include "app/window_text.h"
 #include "base/failure.h"
 #include "base/text.h"
+#include "base/visible_text.h"
+#include "base/windows_1252.h"
 #include "connection/manager_types.h"
 #include "connection/stored_connection_string.h"
+#include "inspection/box_text.h"
 #include "inspection/inspection_pass.h"
 
 namespace kestrel {
@@ -22,10 +26,11 @@ Failure ObjectNotSet() {
 void MainWindowHandlers::cmdQuintara_Click() {
     try {
         const StoredSettingsReads reads = LoadStoredSettings(m_registry, m_services, m_settings);
-        if (!StoredSettingsUsable(m_settings, reads)) {
+        const bool accepted = IsAcceptedManagerType(m_settings.strGerenciador);
+        if (!StoredSettingsUsable(m_settings, reads, accepted)) {
             PromptForConnection();
         } else {
-            if (!IsAcceptedManagerType(m_settings.strGerenciador)) {
+            if (!accepted) {
                 m_services.ShowMessage(UnsupportedManagerTypeMessage(m_settings.strGerenciador),
                                        MessageIcon::Information);
                 m_services.EndProgram();
@@ -42,6 +47,8 @@ void MainWindowHandlers::cmdQuintara_Click() {
     } catch (const Failure& failure) {
         m_services.ShowMessage(failure.description + u" - n. " + DecimalText(failure.number),
                                MessageIcon::None);
+    } catch (...) {
+        ReportUnexpected();
     }
 }
 
@@ -52,10 +59,14 @@ void MainWindowHandlers::cmdNovaConexao_Click() {
     } catch (const Failure& failure) {
         m_services.SetMousePointer(MousePointer::Default);
         m_services.ShowMessage(u"Erro: " + failure.description, MessageIcon::None);
+    } catch (...) {
+        ReportUnexpected();
     }
 }
 
-void MainWindowHandlers::Command1_Click() { m_services.EndProgram(); }
+void MainWindowHandlers::Command1_Click() {
+    m_services.EndProgram();
+}
 
 void MainWindowHandlers::Timer1_Timer() {
     // A timer event can still come after its pass was cancelled.
@@ -64,17 +75,38 @@ void MainWindowHandlers::Timer1_Timer() {
         return;
     }
     m_passPending = false;
-    m_windowFilled =
-        RunInspectionPass(m_services, *m_cnBanco,
-                          m_source == ConnectionSource::StoredSettings
-                              ? std::optional<std::u16string_view>(m_settings.strBancoDados)
-                              : std::nullopt);
+    try {
+        m_windowFilled =
+            RunInspectionPass(m_services, *m_cnBanco,
+                              m_source == ConnectionSource::StoredSettings
+                                  ? std::optional<std::u16string_view>(m_settings.strBancoDados)
+                                  : std::nullopt);
+    } catch (...) {
+        ReportUnexpected();
+    }
 }
 
 void MainWindowHandlers::CopiarTudo() {
-    if (m_windowFilled) {
-        m_services.CopyToClipboard(WindowAsText(m_services));
+    if (!m_windowFilled) {
+        return;
     }
+    try {
+        m_services.CopyToClipboard(WindowAsText(m_services));
+    } catch (...) {
+        ReportUnexpected();
+    }
+}
+
+void MainWindowHandlers::ReportUnexpected() {
+    std::u16string description = u"(sem descrição)";
+    try {
+        throw;
+    } catch (const std::exception& fault) {
+        description = VisibleText(DecodeWindows1252(fault.what()));
+    } catch (...) {
+    }
+    m_services.SetMousePointer(MousePointer::Default);
+    m_services.ShowMessage(u"Erro inesperado: " + description, MessageIcon::None);
 }
 
 void MainWindowHandlers::PromptForConnection() {
@@ -83,12 +115,13 @@ void MainWindowHandlers::PromptForConnection() {
         throw ObjectNotSet();
     }
     OpenNewConnection(*connectionString, u"", u"", ConnectionSource::Prompt);
-    m_services.SetText(TextBox::txtServidor, m_cnBanco->ServerName());
+    // The name the server reports is the server's text, shown as every box shows one.
+    m_services.SetText(TextBox::txtServidor, BoxText(m_cnBanco->ServerName(), false));
 }
 
 void MainWindowHandlers::OpenNewConnection(std::u16string_view connectionString,
-                                           std::u16string_view userId,
-                                           std::u16string_view password, ConnectionSource source) {
+                                           std::u16string_view userId, std::u16string_view password,
+                                           ConnectionSource source) {
     CancelPendingPass();
     m_cnBanco = std::make_unique<Connection>(m_timeouts);
     m_cnBanco->Open(connectionString, userId, password);

@@ -38,6 +38,10 @@ private:
     // Where the open connection came from; it decides which database the pass describes.
     enum class ConnectionSource { StoredSettings, Prompt };
 
+    // A fault of the program itself rather than of a server or the settings, caught as it leaves
+    // a handler: said in a message box as a failure is, with the default pointer back, and the
+    // program goes on. Called from a catch block only.
+    void ReportUnexpected();
     void PromptForConnection();
     // Replaces cnBanco with a new connection and opens it. The earlier connection is released
     // first, never closed explicitly, and a pass still pending for it is cancelled; if the open

@@ -6,6 +6,8 @@
 #include <future>
 #include <mutex>
 
+#include "base/wait_pump.h"
+
 namespace kestrel {
 
 namespace {
@@ -78,7 +80,12 @@ bool DeadlineWorker::Run(std::function<void()> job,
     auto task = std::make_shared<std::packaged_task<void()>>(std::move(job));
     std::future<void> done = task->get_future();
     Post([task] { (*task)(); });
-    if (done.wait_until(deadline) != std::future_status::ready) {
+    const bool ended = WaitPumping(
+        [&](std::chrono::milliseconds most) {
+            return done.wait_for(most) == std::future_status::ready;
+        },
+        deadline);
+    if (!ended) {
         m_overrun = true;
         return false;
     }

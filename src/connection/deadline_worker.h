@@ -25,7 +25,8 @@ public:
 
     // Runs `job` after the jobs queued before it and waits for it until `deadline`: true when it
     // ended in time (its exception is thrown again here), false when the deadline came first. The
-    // job then goes on, and what it holds lives until it ends.
+    // job then goes on, and what it holds lives until it ends. The window lives meanwhile
+    // (WaitPumping).
     bool Run(std::function<void()> job, std::chrono::steady_clock::time_point deadline);
 
     // How many workers' threads are running, those left to the driver included.

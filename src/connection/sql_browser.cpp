@@ -4,11 +4,12 @@
 
 #include "base/failure.h"
 #include "base/text.h"
+#include "base/visible_text.h"
+#include "base/windows_1252.h"
 #include "connection/connection_string.h"
 #include "connection/connection_string_data_source.h"
 #include "connection/database_access.h"
 #include "connection/udp_exchange.h"
-#include "settings/windows_1252.h"
 
 namespace kestrel {
 
@@ -25,9 +26,12 @@ constexpr std::size_t kLongestInstanceName = 32;
 // How long the Browser is given to answer one question before it is asked again.
 constexpr auto kAnswerWait = 1s;
 
-// The next ";"-ended field of `text` from `at`, which moves past it.
-std::u16string_view NextField(std::u16string_view text, std::size_t& at) {
-    const std::size_t end = std::min(text.find(u';', at), text.size());
+// The next ";"-ended field of `text` from `at`, which moves past it; nothing when no ";" ends it.
+std::optional<std::u16string_view> NextField(std::u16string_view text, std::size_t& at) {
+    const std::size_t end = text.find(u';', at);
+    if (end == std::u16string_view::npos) {
+        return std::nullopt;
+    }
     const std::u16string_view field = text.substr(at, end - at);
     at = end + 1;
     return field;
@@ -94,6 +98,21 @@ std::u16string OfServer(std::u16string_view host) {
                       u"no SQL Server Configuration Manager."};
 }
 
+[[noreturn]] void ThrowUnusablePort(std::u16string_view host, std::u16string_view instance,
+                                    std::u16string_view port) {
+    // The field is the server's text: shown with visible signs, and only its beginning.
+    constexpr std::size_t kShown = 16;
+    const std::u16string shown =
+        VisibleText(port.substr(0, kShown)) + (port.size() > kShown ? u"…" : u"");
+    throw Failure{database_error::kDriverFailure,
+                  OfServer(host) + u" informou para a instância " + Named(instance) +
+                      u" a porta TCP " + Named(shown) +
+                      u", que não é um número de porta válido (de 1 a 65535). Verifique a "
+                      u"configuração de TCP/IP dessa instância no SQL Server Configuration "
+                      u"Manager, ou informe a porta da instância (" +
+                      std::u16string(host) + u"\\" + std::u16string(instance) + u",porta)."};
+}
+
 }  // namespace
 
 std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_view datagram) {
@@ -110,19 +129,29 @@ std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_vie
     std::vector<BrowserInstance> instances;
     bool inInstance = false;
     for (std::size_t at = 0; at < data.size();) {
-        const std::u16string_view key = NextField(data, at);
-        if (key.empty()) {
+        const std::optional<std::u16string_view> key = NextField(data, at);
+        if (!key) {
+            return std::nullopt;
+        }
+        if (key->empty()) {
             inInstance = false;
             continue;
         }
-        const std::u16string_view value = NextField(data, at);
-        if (EqualsIgnoringCase(key, u"InstanceName")) {
-            instances.push_back({std::u16string(value), std::nullopt, u""});
+        const std::optional<std::u16string_view> value = NextField(data, at);
+        if (!value) {
+            return std::nullopt;
+        }
+        if (EqualsIgnoringCase(*key, u"InstanceName")) {
+            instances.push_back({std::u16string(*value), std::nullopt, u"", std::nullopt});
             inInstance = true;
-        } else if (inInstance && EqualsIgnoringCase(key, u"Version")) {
-            instances.back().version = value;
-        } else if (inInstance && EqualsIgnoringCase(key, u"tcp")) {
-            instances.back().tcpPort = ReadPortNumber(value);
+        } else if (inInstance && EqualsIgnoringCase(*key, u"Version")) {
+            instances.back().version = *value;
+        } else if (inInstance && EqualsIgnoringCase(*key, u"tcp")) {
+            // The last "tcp" field counts, whether or not it names a port.
+            BrowserInstance& instance = instances.back();
+            instance.tcpPort = ReadPortNumber(*value);
+            instance.unusableTcpPort =
+                instance.tcpPort ? std::nullopt : std::optional<std::u16string>(*value);
         }
     }
     return instances;
@@ -168,6 +197,9 @@ BrowserInstance AskSqlBrowserForPort(std::u16string_view host, std::u16string_vi
         }
         for (const BrowserInstance& known : *instances) {
             if (EqualsIgnoringCase(known.name, instance)) {
+                if (known.unusableTcpPort) {
+                    ThrowUnusablePort(host, instance, *known.unusableTcpPort);
+                }
                 if (!known.tcpPort) {
                     ThrowNoTcp(host, instance);
                 }

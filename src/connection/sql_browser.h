@@ -17,6 +17,8 @@ struct BrowserInstance {
     std::u16string name;
     std::optional<std::uint16_t> tcpPort;  // nothing when the instance takes no TCP connections
     std::u16string version;                // as the Browser gives it, e.g. "8.00.194"
+    // The "tcp" field as written when it names no port (0, past 65535, not a number).
+    std::optional<std::u16string> unusableTcpPort;
 };
 
 // The instances an answer (SVR_RESP) describes: one for the question about one instance, all of
@@ -27,7 +29,8 @@ std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_vie
 // questions go again every second until an answer comes or `wait` has passed. Throws Failure with
 // a Portuguese description naming the instance and the host when the host's name gives no
 // address, when no Browser answers, when the Browser does not know the instance (its list lacks
-// it) or knows it without TCP. Gives the instance as the Browser describes it, its port there.
+// it) or knows it without TCP or with a port that is not one. Gives the instance as the Browser
+// describes it, its port there.
 BrowserInstance AskSqlBrowserForPort(std::u16string_view host, std::u16string_view instance,
                                      std::chrono::milliseconds wait);
 

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "base/failure.h"
+#include "base/wait_pump.h"
 #include "connection/database_access.h"
 
 namespace kestrel {
@@ -145,11 +146,20 @@ std::optional<std::string> UdpExchange::Receive(std::chrono::milliseconds wait) 
     std::string datagram(65538, '\0');
     for (Clock::time_point now = Clock::now(); now < deadline; now = Clock::now()) {
         if (polled.empty()) {
-            std::this_thread::sleep_until(deadline);
+            WaitPumping(
+                [](std::chrono::milliseconds most) {
+                    std::this_thread::sleep_for(most);
+                    return false;
+                },
+                deadline);
             break;
         }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
-        if (Poll(polled.data(), polled.size(), static_cast<int>(left.count())) <= 0) {
+        const bool arrived = WaitPumping(
+            [&](std::chrono::milliseconds most) {
+                return Poll(polled.data(), polled.size(), static_cast<int>(most.count())) > 0;
+            },
+            deadline);
+        if (!arrived) {
             continue;
         }
         for (auto socket = polled.begin(); socket != polled.end();) {
@@ -157,13 +167,14 @@ std::optional<std::string> UdpExchange::Receive(std::chrono::milliseconds wait) 
                 ++socket;
                 continue;
             }
+            // An empty datagram is still a datagram (its reader ignores it); only an error is the
+            // report that nothing listens at that address, which some systems repeat: the address
+            // is then left alone until the next question.
             const int size = ReadDatagram(socket->fd, datagram.data(), datagram.size());
-            if (size > 0) {
+            if (size >= 0) {
                 datagram.resize(std::size_t(size));
                 return datagram;
             }
-            // An event without a datagram is the report that nothing listens at that address,
-            // which some systems repeat: the address is left alone until the next question.
             socket = polled.erase(socket);
         }
     }

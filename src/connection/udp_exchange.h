@@ -26,7 +26,8 @@ public:
     // Sends `datagram` to every address. An address that cannot be reached is not an error: it
     // simply sends no answer.
     void Send(std::string_view datagram);
-    // The next datagram that arrives within `wait`; nothing when none does.
+    // The next datagram that arrives within `wait`; nothing when none does. The window lives
+    // meanwhile (WaitPumping).
     std::optional<std::string> Receive(std::chrono::milliseconds wait);
 
 private:

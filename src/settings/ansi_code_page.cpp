@@ -3,7 +3,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "settings/windows_1252.h"
+#include "base/windows_1252.h"
 #endif
 
 namespace kestrel {

@@ -13,17 +13,18 @@ constexpr std::u16string_view kKey = u"Software\\Norvik\\Database";
 StoredSettingsReads LoadStoredSettings(RegistryApi& registry, WindowServices& services,
                                        StoredConnectionSettings& settings) {
     StoredSettingsReads reads;
-    const auto readText = [&](std::u16string_view valueName, std::u16string& field, bool& failed) {
+    // Whether the value could not be read; the manager type's does not matter (it is refused).
+    const auto readText = [&](std::u16string_view valueName, std::u16string& field) {
         const RegistryRead read = ReadRegistryValue(registry, services, kRoot, kKey, valueName);
         field = read.value.value_or(u"");
-        failed = read.failed;
+        return read.failed;
     };
-    readText(u"GerenciadorBancoDados", settings.strGerenciador, reads.gerenciadorFailed);
-    readText(u"Servidor", settings.strServidor, reads.servidorFailed);
+    readText(u"GerenciadorBancoDados", settings.strGerenciador);
+    reads.servidorFailed = readText(u"Servidor", settings.strServidor);
     // Quintara writes the database name under this misspelt name.
-    readText(u"BancoBados", settings.strBancoDados, reads.bancoDadosFailed);
-    readText(u"NameUser", settings.strUsuario, reads.usuarioFailed);
-    readText(u"Password", settings.strSenha, reads.senhaFailed);
+    reads.bancoDadosFailed = readText(u"BancoBados", settings.strBancoDados);
+    reads.usuarioFailed = readText(u"NameUser", settings.strUsuario);
+    reads.senhaFailed = readText(u"Password", settings.strSenha);
     reads.varUsarSSI = ReadRegistryValue(registry, services, kRoot, kKey, u"UsarSSI").value;
     return reads;
 }
@@ -33,12 +34,12 @@ bool IntegratedSecurityChosen(const RegistryValue& varUsarSSI) {
 }
 
 bool StoredSettingsUsable(const StoredConnectionSettings& settings,
-                          const StoredSettingsReads& reads) {
+                          const StoredSettingsReads& reads, bool managerTypeAccepted) {
     if (settings.strServidor.empty() || settings.strGerenciador.empty() ||
         settings.strBancoDados.empty()) {
         return false;
     }
-    if (reads.gerenciadorFailed) {
+    if (!managerTypeAccepted) {
         return true;
     }
     const bool loginFailed =

@@ -22,7 +22,6 @@ struct StoredConnectionSettings {
 // unconverted, and which fields hold "Error" because their value could not be read.
 struct StoredSettingsReads {
     RegistryValue varUsarSSI;
-    bool gerenciadorFailed = false;
     bool servidorFailed = false;
     bool bancoDadosFailed = false;
     bool usuarioFailed = false;
@@ -41,9 +40,9 @@ bool IntegratedSecurityChosen(const RegistryValue& varUsarSSI);
 // server, the manager type and the database name are non-empty, and no value that would be sent
 // to a server failed to be read (the server, the database name and, with a server login, the login
 // name and password): "Error" in their place would be sent as a host name or a login. A manager
-// type that could not be read leaves the settings usable, so that "Error" is refused as a manager
-// type, with its message, as when there is no settings key at all.
+// type that is not accepted (`managerTypeAccepted`), read or not ("Error"), leaves the settings
+// usable whatever the other values, so that it is refused with its message: nothing is sent then.
 bool StoredSettingsUsable(const StoredConnectionSettings& settings,
-                          const StoredSettingsReads& reads);
+                          const StoredSettingsReads& reads, bool managerTypeAccepted);
 
 }  // namespace kestrel

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/windows_1252.h"
 #include "settings/registry_name.h"
-#include "settings/windows_1252.h"
 
 namespace kestrel {
 namespace {

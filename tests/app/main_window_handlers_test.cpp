@@ -44,7 +44,8 @@ FakeRegistry::Value Text(const std::string& text) {
 }
 
 // Where the stored settings lead "Ler Quintara...". Only the six manager types connect; any other,
-// or one that could not be read ("Error"), ends the program before anything reaches a server. An
+// or one that could not be read ("Error"), ends the program before anything reaches a server,
+// whatever the other values. An
 // empty value, or one that could not be read (absent, or too long for the reader), that would be
 // sent opens the dialog instead: "Error" would go out as a host name, or the stored login to the
 // wrong place. Integrated security only when UsarSSI reads exactly "1" (a REG_DWORD 1 reads as
@@ -69,6 +70,12 @@ TEST_F(Handlers, StoredSettingsConnectEndTheProgramOrOpenTheDialog) {
         {"manager type absent", {{"GerenciadorBancoDados", std::nullopt}}, kEnds},
         {"manager type and server absent",
          {{"GerenciadorBancoDados", std::nullopt}, {"Servidor", std::nullopt}},
+         kEnds},
+        {"server absent, SQLServer2005",
+         {{"Servidor", std::nullopt}, {"GerenciadorBancoDados", Text("SQLServer2005")}},
+         kEnds},
+        {"database name too long, sqlserver",
+         {{"BancoBados", Text(tooLong)}, {"GerenciadorBancoDados", Text("sqlserver")}},
          kEnds},
         {"server empty", {{"Servidor", Text("")}}, kDialogAnswered},
         {"database name empty", {{"BancoBados", Text("")}}, kDialog},
@@ -147,6 +154,40 @@ TEST_F(Handlers, StoredSettingsConnectEndTheProgramOrOpenTheDialog) {
     }
     // One log-on for each connect, none for the others.
     EXPECT_EQ(server.count("LOGIN"), 9u);
+}
+
+// A fault of the program itself (an exception that is not a Failure) leaving either connect
+// button is said as a failure is, with the default pointer back, and the program goes on: the
+// next click connects.
+TEST_F(Handlers, AFaultOfTheProgramIsSaidAndTheProgramGoesOn) {
+    const struct {
+        const char* what;
+        void (kestrel::MainWindowHandlers::*click)();
+    } cases[] = {
+        {"Ler Nova Conexão...", &kestrel::MainWindowHandlers::cmdNovaConexao_Click},
+        {"Ler Quintara..., server empty", &kestrel::MainWindowHandlers::cmdQuintara_Click},
+    };
+    settings.servidor = "";
+    settings.StoreIn(registry);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        services = {};
+        services.pointer = MousePointer::Busy;
+        prompt.fault = "basic_string_view::substr: __pos (which is 7) > __size (which is 6)";
+        (handlers.*c.click)();
+        ASSERT_EQ(services.messages.size(), 1u);
+        EXPECT_EQ(services.messages[0].text,
+                  u"Erro inesperado: basic_string_view::substr: __pos (which is 7) > __size "
+                  u"(which is 6)");
+        EXPECT_EQ(services.pointer, MousePointer::Default);
+        EXPECT_FALSE(services.timerEnabled);
+        EXPECT_EQ(services.endProgramCalls, 0);
+
+        services.messages.clear();
+        prompt.answers.push_back(DialogString(server, scenario.password));
+        (handlers.*c.click)();
+        ExpectPassPending();
+    }
 }
 
 // A value holding ";" or beginning with "=" reaches the server whole, from the stored settings and

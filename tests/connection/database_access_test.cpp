@@ -4,7 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <chrono>
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -14,6 +24,7 @@
 #include "support/dialog_string.h"
 #include "support/failure_of.h"
 #include "support/scenario.h"
+#include "support/tds_server_link.h"
 #include "support/tds_test_server.h"
 #include "support/utf16.h"
 
@@ -34,6 +45,45 @@ std::u16string ToServer(const std::string& dataSource, const std::string& catalo
                ";Data Source=" + dataSource);
 }
 
+#ifndef _WIN32
+// A test process that is killed leaves no test server behind: the server ends with it.
+TEST(TdsTestServer, EndsWithTheProcessThatStartedItHoweverThatEnds) {
+    int line[2];
+    ASSERT_EQ(pipe(line), 0);
+    const pid_t test = fork();
+    if (test == 0) {
+        TdsServerLink server(Scenario{}.Json());
+        const std::string first = server.ReadLine().value_or("") + "\n";
+        (void)!write(line[1], first.data(), first.size());
+        raise(SIGKILL);
+    }
+    close(line[1]);
+    char text[128] = {};
+    (void)!read(line[0], text, sizeof text - 1);
+    close(line[0]);
+    waitpid(test, nullptr, 0);
+    int port = 0;
+    char address[64] = {};
+    ASSERT_EQ(std::sscanf(text, "PORT %d %63s", &port, address), 2) << text;
+
+    const auto listening = [&] {
+        const int probe = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(std::uint16_t(port));
+        inet_pton(AF_INET, address, &to.sin_addr);
+        const bool connected = connect(probe, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+        close(probe);
+        return connected;
+    };
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (listening() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_FALSE(listening());
+}
+#endif
+
 // The classic provider's bounds, which the program and its dialog use.
 TEST(DatabaseTimeouts, DefaultsAreFifteenSecondsToLogOnAndThirtyPerCommand) {
     EXPECT_EQ(kestrel::DatabaseTimeouts{}.login, std::chrono::seconds(15));
@@ -48,7 +98,9 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
     const struct {
         const char* what;
         std::string faults;
-        const char* browser;  // the instances its Browser knows; "-" before them: it stays silent
+        // The instances its Browser knows; "-" before them: it stays silent; "tcp=X": it gives X
+        // as their port.
+        const char* browser;
         std::string dataSource;
         std::string description;  // the start of it
     } cases[] = {
@@ -72,6 +124,12 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
          "pela "
          "porta da instância \"QUINTARA\": o serviço não está em execução, a rede bloqueia a porta "
          "UDP 1434 ou o servidor não tem essa instância."},
+        {"the Browser gives a port that is not a number", "{}", "QUINTARA tcp=12a4", "@\\QUINTARA",
+         "O serviço SQL Server Browser do servidor \"@\" informou para a instância \"QUINTARA\" a "
+         "porta TCP \"12a4\", que não é um número de porta válido (de 1 a 65535)."},
+        {"the Browser gives a port past the last", "{}", "QUINTARA tcp=65536", "@\\QUINTARA",
+         "O serviço SQL Server Browser do servidor \"@\" informou para a instância \"QUINTARA\" a "
+         "porta TCP \"65536\", que não é"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -79,7 +137,11 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
         scenario.address = "own";
         std::istringstream instances(c.browser + (c.browser[0] == '-' ? 1 : 0));
         for (std::string instance; instances >> instance;) {
-            scenario.browserInstances.push_back(instance);
+            if (instance.starts_with("tcp=")) {
+                scenario.browserTcp = instance.substr(4);
+            } else {
+                scenario.browserInstances.push_back(instance);
+            }
         }
         scenario.browserSilent = c.browser[0] == '-';
         scenario.faults = c.faults;
@@ -168,7 +230,8 @@ TEST(DatabaseAccess, EveryWaitEndsAtItsBound) {
 }
 
 // Every way a technician writes a server reaches it: a plain host on port 1433, a named instance on
-// the port its SQL Server Browser gives, a port as written.
+// the port its SQL Server Browser gives (past an empty and a damaged datagram before each of its
+// answers), a port as written.
 TEST(DatabaseAccess, ReachesTheServerByEveryFormOfItsName) {
     Scenario onDefaultPort;
     onDefaultPort.address = "own";
@@ -176,6 +239,7 @@ TEST(DatabaseAccess, ReachesTheServerByEveryFormOfItsName) {
     Scenario instance;
     instance.address = "own";
     instance.browserInstances = {"QUINTARA"};
+    instance.browserNoiseFirst = true;
     const TdsTestServer plainServer(onDefaultPort.Json());
     const TdsTestServer namedServer(instance.Json());
     const std::string plain = plainServer.address();

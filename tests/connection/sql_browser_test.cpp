@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
-using Instances = std::vector<std::pair<std::u16string, std::optional<std::uint16_t>>>;
+// Each instance's name, port and a "tcp" field that names no port.
+using Instances = std::vector<
+    std::tuple<std::u16string, std::optional<std::uint16_t>, std::optional<std::u16string>>>;
 
 // SVR_RESP: its stated size, by default the data's own.
 std::string Answer(const std::string& data, std::optional<std::size_t> stated = std::nullopt) {
@@ -24,20 +27,33 @@ TEST(SqlBrowserAnswer, ReadsTheInstancesAndTheirTcpPorts) {
         std::string datagram;
         std::optional<Instances> instances;
     } cases[] = {
-        {"one instance", Answer(yukon), Instances{{u"YUKONSTD", 57137}}},
+        {"one instance", Answer(yukon), Instances{{u"YUKONSTD", 57137, std::nullopt}}},
         {"a list: named pipes only, then both",
          Answer("ServerName;S;InstanceName;PIPES;IsClustered;No;Version;9.00.1399.06;"
                 "np;\\\\S\\pipe\\MSSQL$PIPES\\sql\\query;;"
                 "ServerName;S;InstanceName;MSSQLSERVER;IsClustered;No;Version;10.50.4000.0;"
                 "np;\\\\S\\pipe\\sql\\query;tcp;1433;;"),
-         Instances{{u"PIPES", std::nullopt}, {u"MSSQLSERVER", 1433}}},
+         Instances{{u"PIPES", std::nullopt, std::nullopt}, {u"MSSQLSERVER", 1433, std::nullopt}}},
         {"keywords in any letter case, a name in the ANSI code page",
-         Answer("SERVERNAME;S;instancename;CAF\xc9;TCP;1500;;"), Instances{{u"CAFÉ", 1500}}},
-        {"a port that is not one", Answer("InstanceName;A;tcp;0;;InstanceName;B;tcp;70000;;"),
-         Instances{{u"A", std::nullopt}, {u"B", std::nullopt}}},
+         Answer("SERVERNAME;S;instancename;CAF\xc9;TCP;1500;;"),
+         Instances{{u"CAFÉ", 1500, std::nullopt}}},
+        {"ports that are not one",
+         Answer("InstanceName;A;tcp;0;;InstanceName;B;tcp;65536;;InstanceName;C;tcp;12a4;;"),
+         Instances{{u"A", std::nullopt, u"0"},
+                   {u"B", std::nullopt, u"65536"},
+                   {u"C", std::nullopt, u"12a4"}}},
         {"bytes past the stated size are not read",
-         Answer(yukon + "InstanceName;X;tcp;1;;", yukon.size()), Instances{{u"YUKONSTD", 57137}}},
+         Answer(yukon + "InstanceName;X;tcp;1;;", yukon.size()),
+         Instances{{u"YUKONSTD", 57137, std::nullopt}}},
         {"a size past the datagram's end", Answer(yukon, yukon.size() + 1), std::nullopt},
+        {"the last of two tcp fields", Answer("InstanceName;A;tcp;x;tcp;1433;;"),
+         Instances{{u"A", 1433, std::nullopt}}},
+        {"a last field without its \";\"",
+         std::string("\x05\x03\x00"
+                     "abc",
+                     6),
+         std::nullopt},
+        {"a key without its value", Answer("InstanceName;"), std::nullopt},
         {"not an answer", std::string("\x04YUKONSTD\0", 10), std::nullopt},
         {"too short to be one", std::string("\x05\x01", 2), std::nullopt},
     };
@@ -48,7 +64,7 @@ TEST(SqlBrowserAnswer, ReadsTheInstancesAndTheirTcpPorts) {
         if (read) {
             Instances instances;
             for (const kestrel::BrowserInstance& instance : *read) {
-                instances.emplace_back(instance.name, instance.tcpPort);
+                instances.emplace_back(instance.name, instance.tcpPort, instance.unusableTcpPort);
             }
             EXPECT_EQ(instances, *c.instances);
         }

@@ -1,6 +1,6 @@
 // The code page that the Wine-file registry converts text with, held to the conversion of Windows
 // itself (Wine's, which carries Windows' tables): every code unit and every byte.
-#include "settings/windows_1252.h"
+#include "base/windows_1252.h"
 
 #include <windows.h>
 

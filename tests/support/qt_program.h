@@ -8,6 +8,7 @@
 #include "app/qt/frm_principal.h"
 #include "app/qt/handler_wiring.h"
 #include "app/qt/qt_connection_prompt.h"
+#include "app/qt/qt_wait_pump.h"
 #include "app/qt/qt_window_services.h"
 #include "settings/wine_registry.h"
 #include "support/qt_modal_answerer.h"
@@ -17,13 +18,15 @@
 #include "support/wine_system_reg.h"
 
 // The program's window wired as main.cpp wires it (its own time bounds, the real connection
-// dialog), shown, over a Wine-style registry in a prefix of its own and a TDS test server; what
-// its modal loops open is answered by `answerer`.
+// dialog, the window kept alive while it waits), shown, over a Wine-style registry in a prefix of
+// its own and a TDS test server; what its modal loops open is answered by `answerer`.
 struct QtProgram {
     explicit QtProgram(const Scenario& scenario) : server(scenario.Json()) {
         ConnectHandlers(window, handlers);
+        kestrel::InstallWaitPump(&pump);
         window.show();
     }
+    ~QtProgram() { kestrel::InstallWaitPump(nullptr); }
 
     // Quintara's settings for the server, with `password`, as Wine keeps them in system.reg; the
     // server written as `written`, by default its address.
@@ -45,6 +48,7 @@ struct QtProgram {
     FrmPrincipal window;
     QtWindowServices services{window};
     QtConnectionPrompt prompt{&window};
+    QtWaitPump pump{window};
     kestrel::MainWindowHandlers handlers{services, registry, prompt};
     ModalAnswerer<DataLinkDialog> answerer;
 };

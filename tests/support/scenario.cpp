@@ -44,7 +44,11 @@ std::string Scenario::Json() const {
         for (std::size_t i = 0; i < browserInstances.size(); ++i) {
             json += (i ? ", " : "") + Quoted(browserInstances[i]);
         }
-        json += "]}";
+        json += "]";
+        if (browserTcp) {
+            json += ", \"tcp\": " + Quoted(*browserTcp);
+        }
+        json += ", \"noise_first\": " + std::string(browserNoiseFirst ? "true" : "false") + "}";
     }
     json += ", \"properties\": {\"productversion\": " + Quoted(productVersion) +
             ", \"productlevel\": " + Quoted(productLevel) + ", \"edition\": " + Quoted(edition) +

@@ -27,6 +27,8 @@ struct Scenario {
     // The instances an SQL Server Browser on UDP 1434 of the address knows; no Browser when empty.
     std::vector<std::string> browserInstances;
     bool browserSilent = false;
+    std::optional<std::string> browserTcp;  // the port as the Browser writes it; the server's own
+    bool browserNoiseFirst = false;         // an empty and a damaged datagram before each answer
     std::string user = "sa";
     std::string password = "Senha;1}";
     // Further logins: user and password.

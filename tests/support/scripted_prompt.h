@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "connection/connection_prompt.h"
@@ -12,6 +13,11 @@ class ScriptedPrompt : public kestrel::ConnectionPrompt {
 public:
     std::optional<std::u16string> PromptNew() override {
         ++calls;
+        if (fault) {
+            const std::string what = *fault;
+            fault.reset();
+            throw std::out_of_range(what);
+        }
         if (answers.empty()) {
             return std::nullopt;
         }
@@ -22,4 +28,6 @@ public:
 
     std::deque<std::optional<std::u16string>> answers;
     int calls = 0;
+    // Thrown once, as a fault of the program, instead of the next answer.
+    std::optional<std::string> fault;
 };

@@ -25,7 +25,7 @@ Binds loopback addresses only: 127.0.0.1, or with "address": "own" a
 loopback address 127.0.0.N of its own (N at random, another N while the
 port, or the Browser's, is taken there), so that a fixed port such as 1433
 never collides with another run or a server on 127.0.0.1.  Runs until
-SIGTERM/SIGINT, then exits 0.
+SIGTERM/SIGINT, or until the process that started it ends, then exits 0.
 
 stdout (one line per event, flushed; the first line is always the port):
     PORT <n> <address>
@@ -52,7 +52,10 @@ Scenario JSON (every key optional; defaults shown after "="):
                                     //   is served by this server's TCP port;
                                     //   an unknown one gets no answer, as from
                                     //   the real service; "silent" answers
-                                    //   nothing at all
+                                    //   nothing at all; "tcp": "12a4" gives
+                                    //   that text as the port; "noise_first":
+                                    //   true sends an empty and a damaged
+                                    //   datagram before each answer
   "packet_size": 512,               // = none; upper bound on the negotiated
                                     //   packet size (512..32767), to force
                                     //   multi-packet requests and answers
@@ -138,6 +141,7 @@ name (first parameter = database name); other procedures -> return status 0.
 import argparse
 import errno
 import json
+import os
 import random
 import re
 import select
@@ -246,11 +250,15 @@ class Scenario:
         browser = d.get('browser')
         self.browser_instances = None
         self.browser_silent = False
+        self.browser_tcp = None
+        self.browser_noise_first = False
         if browser is not None:
             if not isinstance(browser, dict):
                 raise ValueError('browser must be an object')
             self.browser_instances = [str(name) for name in browser.get('instances') or []]
             self.browser_silent = bool(browser.get('silent'))
+            self.browser_tcp = browser.get('tcp')
+            self.browser_noise_first = bool(browser.get('noise_first'))
         ps = d.get('packet_size')
         self.packet_cap = None if ps is None else max(512, min(32767, int(ps)))
         self.logins = []
@@ -1721,6 +1729,10 @@ class Server:
                 break
             answer = self.browser_answer(question)
             if answer is not None and not self.sc.browser_silent:
+                if self.sc.browser_noise_first:
+                    # Empty, then a last field without its ";".
+                    sock.sendto(b'', client)
+                    sock.sendto(b'\x05\x03\x00abc', client)
                 sock.sendto(answer, client)
         sock.close()
 
@@ -1739,9 +1751,10 @@ class Server:
             return None
         if not names:
             return None
-        data = ''.join('ServerName;%s;InstanceName;%s;IsClustered;No;Version;%s;tcp;%d;;'
+        tcp = str(self.port) if self.sc.browser_tcp is None else str(self.sc.browser_tcp)
+        data = ''.join('ServerName;%s;InstanceName;%s;IsClustered;No;Version;%s;tcp;%s;;'
                        % (self.sc.server_name, n, self.sc.prop('productversion') or '10.50.4000.0',
-                          self.port) for n in names).encode('cp1252', 'replace')
+                          tcp) for n in names).encode('cp1252', 'replace')
         return b'\x05' + struct.pack('<H', len(data)) + data
 
     def serve(self):
@@ -1857,6 +1870,15 @@ def serve_control(port, stopping):
     lsock.close()
 
 
+def stop_with_parent(parent, stopping):
+    """Ends the server with the process that started it, `parent`, however that ends: a test
+    killed midway, or the script of the Windows stage, leaves no server behind. The server is
+    then handed to another parent (init, or a subreaper)."""
+    while not stopping.wait(0.25):
+        if os.getppid() != parent:
+            stopping.set()
+
+
 def main(argv=None):
     ap = argparse.ArgumentParser(description='TDS test server for Kestrel (loopback only).')
     mode = ap.add_mutually_exclusive_group(required=True)
@@ -1866,6 +1888,8 @@ def main(argv=None):
     ap.add_argument('--port', type=int, default=None,
                     help='port (default: scenario "port", or free); with --control the control port')
     args = ap.parse_args(argv)
+    # Before the first line goes out: the parent may end as soon as it has read it.
+    parent = os.getppid()
     try:
         sys.stdout.reconfigure(encoding='utf-8', errors='backslashreplace')
     except AttributeError:
@@ -1899,6 +1923,7 @@ def main(argv=None):
         stopping.set()
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
+    threading.Thread(target=stop_with_parent, args=(parent, stopping), daemon=True).start()
     run()
     return 0
 

@@ -12,23 +12,29 @@
 #include "app/main_window_handlers.h"
 #include "app/win32/frm_principal.h"
 #include "app/win32/message_loop.h"
+#include "app/win32/win32_wait_pump.h"
 #include "app/win32/win32_window_services.h"
 #include "support/fake_registry.h"
 #include "support/scripted_prompt.h"
 #include "support/win32_ui.h"
 
 // The program's Win32 window in this process, its events going to the handlers at the program's
-// own time bounds, over a registry and a dialog of the test's own; shown in the foreground.
+// own time bounds, over a registry and a dialog of the test's own, kept alive while it waits;
+// shown in the foreground.
 struct Win32Program {
     Win32Program() {
         const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&classes);
         window.ForwardEventsTo(handlers);
+        kestrel::InstallWaitPump(&pump);
         window.Show(SW_SHOWNORMAL);
         SetForegroundWindow(window.Handle());
         Pump([] { return false; }, std::chrono::milliseconds(200));
     }
-    ~Win32Program() { services.SetMousePointer(kestrel::MousePointer::Default); }
+    ~Win32Program() {
+        kestrel::InstallWaitPump(nullptr);
+        services.SetMousePointer(kestrel::MousePointer::Default);
+    }
 
     // Handles this thread's messages as the program's loop does until `done`, at most `limit`.
     bool Pump(const std::function<bool()>& done, std::chrono::milliseconds limit) {
@@ -67,4 +73,5 @@ struct Win32Program {
     FakeRegistry registry;
     ScriptedPrompt prompt;
     kestrel::MainWindowHandlers handlers{services, registry, prompt};
+    Win32WaitPump pump{window};
 };

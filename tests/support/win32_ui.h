@@ -66,6 +66,29 @@ inline HWND WaitForWindow(const std::function<HWND()>& find, std::chrono::millis
     }
 }
 
+// What a control shows now: its client area's pixels, drawn afresh, row by row.
+inline std::vector<COLORREF> PixelsOf(HWND control) {
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT area;
+    GetClientRect(control, &area);
+    const HDC dc = GetDC(control);
+    const HDC memory = CreateCompatibleDC(dc);
+    const HBITMAP bitmap = CreateCompatibleBitmap(dc, area.right, area.bottom);
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, area.right, area.bottom, dc, 0, 0, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < area.bottom; ++y) {
+        for (int x = 0; x < area.right; ++x) {
+            pixels.push_back(GetPixel(memory, x, y));
+        }
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(control, dc);
+    return pixels;
+}
+
 // A message box's text sits in its static 0xFFFF, on Windows and under Wine alike.
 inline std::wstring MessageBoxText(HWND box) {
     return ControlText(GetDlgItem(box, 0xFFFF));
@@ -165,8 +188,8 @@ inline HCURSOR PointerOver(HWND window) {
     return GetCursor();
 }
 
-// The tooltip text that `owner`'s tooltip window holds for `control`.
-inline std::wstring TooltipText(HWND owner, HWND control) {
+// The tooltip window of `owner`.
+inline HWND TooltipOf(HWND owner) {
     HWND tooltip = nullptr;
     for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w != nullptr;
          w = GetWindow(w, GW_HWNDNEXT)) {
@@ -174,12 +197,18 @@ inline std::wstring TooltipText(HWND owner, HWND control) {
             tooltip = w;
         }
     }
-    wchar_t text[512] = {};
+    return tooltip;
+}
+
+// The tooltip text that `owner`'s tooltip window holds for `control`.
+inline std::wstring TooltipText(HWND owner, HWND control) {
+    const HWND tooltip = TooltipOf(owner);
+    std::wstring text(8192, L'\0');
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = owner;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = text;
-    SendMessageW(tooltip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
-    return tooltip != nullptr ? std::wstring(text) : L"(no tooltip window)";
+    tool.lpszText = text.data();
+    SendMessageW(tooltip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+    return tooltip != nullptr ? std::wstring(text.c_str()) : L"(no tooltip window)";
 }

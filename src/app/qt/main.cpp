@@ -1,11 +1,14 @@
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
+#include <cstdio>
+#include <cstdlib>
 
+#include "app/main_window_handlers.h"
 #include "app/qt/frm_principal.h"
 #include "app/qt/handler_wiring.h"
-#include "app/main_window_handlers.h"
 #include "app/qt/qt_connection_prompt.h"
+#include "app/qt/qt_wait_pump.h"
 #include "app/qt/qt_window_services.h"
 #include "settings/platform_registry.h"
 
@@ -26,9 +29,15 @@ int main(int argc, char* argv[]) {
     QtConnectionPrompt prompt(&window);
     kestrel::MainWindowHandlers handlers(services, *registry, prompt);
     ConnectHandlers(window, handlers);
+    QtWaitPump pump(window);
+    kestrel::InstallWaitPump(&pump);
 
     const QRect screen = window.screen()->availableGeometry();
     window.move(screen.center() - window.rect().center());
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The program ends at once, as "&Fechar" asks: it writes nothing, and a connection's thread
+    // still held by a server is not waited for.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

@@ -6,15 +6,17 @@
 
 #include "app/qt/message_box.h"
 #include "app/qt/qstring_conversion.h"
+#include "app/qt/tool_tip_text.h"
 
 using kestrel::MessageIcon;
 using kestrel::MousePointer;
 using kestrel::TextBox;
 
 void QtWindowServices::ShowMessage(const std::u16string& text, MessageIcon icon) {
-    ShowMessageBox(&m_window,
-                   icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon,
-                   ToQString(text));
+    ShowMessageBox(
+        &m_window,
+        icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon,
+        ToQString(text));
 }
 
 void QtWindowServices::SetMousePointer(MousePointer pointer) {
@@ -48,7 +50,7 @@ void QtWindowServices::SetText(TextBox box, const std::u16string& text) {
     QLineEdit* edit = m_window.box(box);
     const QString shown = ToQString(text);
     edit->setText(shown);
-    edit->setToolTip(shown);
+    edit->setToolTip(ToolTipText(shown));
     edit->setCursorPosition(0);
 }
 

@@ -1,11 +1,22 @@
 #include "app/win32/box_tooltips.h"
 
+namespace {
+
+// Pixels at 96 dpi.
+constexpr int kTipWidth = 480;
+
+}  // namespace
+
 BoxTooltips::BoxTooltips(HWND window)
     : m_window(window),
       m_tooltip(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                GetModuleHandleW(nullptr), nullptr)) {}
+                                GetModuleHandleW(nullptr), nullptr)) {
+    // A long value's tip wraps at about 80 characters rather than running off the screen.
+    SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0,
+                 MulDiv(kTipWidth, int(GetDpiForWindow(window)), 96));
+}
 
 BoxTooltips::~BoxTooltips() {
     DestroyWindow(m_tooltip);

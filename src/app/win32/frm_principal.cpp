@@ -3,15 +3,14 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <exception>
 #include <utility>
 
 #include "app/win32/caption_fit.h"
 #include "app/win32/dpi.h"
-#include "app/win32/message_box.h"
 #include "app/win32/picture_box.h"
 #include "app/win32/resource.h"
 #include "app/win32/wide_text.h"
+#include "base/wait_pump.h"
 
 using kestrel::ControlDescription;
 using kestrel::ControlKind;
@@ -66,8 +65,11 @@ HWND CreateControl(const ControlDescription& control, HWND container, int id) {
             // One line, however narrow: LayOut widens a label to its caption.
             return create(L"STATIC", SS_NOPREFIX | (control.box ? SS_RIGHT : SS_LEFTNOWORDWRAP));
         case ControlKind::TextBox:
-            // Read-only, but selectable and copyable into a ticket.
-            return create(L"EDIT", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+            // Read-only, but selectable and copyable into a ticket. Wine's edit control draws
+            // nothing of a long line of words and signs (a value of a few hundred characters) while
+            // it hides the selection of an unfocused box; one that keeps it shown draws the line.
+            return create(L"EDIT", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL | ES_NOHIDESEL,
+                          WS_EX_CLIENTEDGE);
         case ControlKind::PictureBox:
             return CreatePictureBox(container, id);
     }
@@ -256,19 +258,9 @@ void FrmPrincipal::EndProgram() {
 
 template <typename Event>
 void FrmPrincipal::Forward(Event event) {
-    if (m_handlers == nullptr) {
-        return;
-    }
-    try {
+    if (m_handlers != nullptr) {
         event(*m_handlers);
         UpdateSystemMenu();
-    } catch (const std::exception& failure) {
-        std::u16string description;
-        for (const char* c = failure.what(); *c != '\0'; ++c) {
-            description += char16_t(static_cast<unsigned char>(*c));
-        }
-        ShowMessageBox(m_window, u"Erro inesperado: " + description, MB_ICONERROR);
-        ExitProcess(1);
     }
 }
 
@@ -305,8 +297,9 @@ void FrmPrincipal::OnCommand(HWND, int id, HWND, UINT code) {
     }
 }
 
+// A Timer1 event that comes while a handler waits for a server comes again at the next tick.
 void FrmPrincipal::OnTimer(HWND, UINT id) {
-    if (id == kTimer1) {
+    if (id == kTimer1 && !kestrel::WaitUnderWay()) {
         Forward([](kestrel::MainWindowHandlers& handlers) { handlers.Timer1_Timer(); });
     }
 }

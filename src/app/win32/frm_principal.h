@@ -55,8 +55,8 @@ private:
     // Places every control and sets the fonts at `dpi`; the client area follows.
     void LayOut(UINT dpi);
     SIZE FrameSize(UINT dpi) const;
-    // Runs one of the handlers' events; a failure that no handler traps is shown, and the program
-    // ends, as the classic run-time did.
+    // Runs one of the handlers' events. Nothing leaves a handler: each says what went wrong in a
+    // message box and the program goes on.
     template <typename Event>
     void Forward(Event event);
 

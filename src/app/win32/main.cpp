@@ -8,6 +8,7 @@
 #include "app/win32/frm_principal.h"
 #include "app/win32/message_loop.h"
 #include "app/win32/win32_connection_prompt.h"
+#include "app/win32/win32_wait_pump.h"
 #include "app/win32/win32_window_services.h"
 #include "settings/platform_registry.h"
 
@@ -21,6 +22,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     Win32ConnectionPrompt prompt(window);
     kestrel::MainWindowHandlers handlers(services, *registry, prompt);
     window.ForwardEventsTo(handlers);
+    Win32WaitPump pump(window);
+    kestrel::InstallWaitPump(&pump);
     window.Show(showCommand);
     return RunMessageLoop(window.Handle());
 }

@@ -4,17 +4,23 @@
 // to the TDS test server.
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QtTest>
 #include <functional>
 
 #include "app/frm_principal_layout.h"
 #include "app/qt/data_link_dialog.h"
+#include "base/wait_pump.h"
 #include "support/qt_program.h"
 
 using kestrel::TextBox;
@@ -127,7 +133,7 @@ private slots:
         QCOMPARE(m_program->Text(TextBox::txtTamanhoBancoDados), QStringLiteral("150.50 MB"));
         const QString path = QStringLiteral("D:\\Dados\\São Paulo\\Quintara.mdf");
         QCOMPARE(m_program->Text(TextBox::txtLocalBD), path);
-        QCOMPARE(m_program->window.box(TextBox::txtLocalBD)->toolTip(), path);
+        QCOMPARE(shownInTip(m_program->window.box(TextBox::txtLocalBD)), path);
         QCOMPARE(m_program->Text(TextBox::txtEngineEdition), QString());
     }
 
@@ -287,6 +293,91 @@ private slots:
         QCOMPARE(m_program->server.count("LOGIN OK"), 1u);
     }
 
+    // What a server sends is text in every box and tooltip: markup in each of its values is shown
+    // as it is, no picture is drawn and no file is opened for it; a long value's box shows its
+    // beginning and its tip wraps at a readable width.
+    void serverMarkupIsTextInEveryBoxAndTip() {
+        const QString picture = QDir::temp().filePath(QStringLiteral("kestrel-markup.png"));
+        const std::string markup =
+            "<b>x</b><img src='" + picture.toStdString() + "'><a href='y'>z</a><h1>t</h1>&amp;";
+        Scenario scenario;
+        scenario.serverName = markup;
+        scenario.productVersion = scenario.productLevel = scenario.edition = markup;
+        scenario.defaultDatabase = markup;
+        scenario.databases = {{markup, markup, {{markup, "1 KB"}}}};
+        m_program.reset();  // the new program's wait pump is the one left installed
+        m_program = std::make_unique<QtProgram>(scenario);
+        const QString address = QString::fromStdString(m_program->server.address()) +
+                                QLatin1Char(',') + QString::number(m_program->server.port());
+        m_program->answerer.steps = {[address](DataLinkDialog* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("server"))->setText(address);
+            dialog->findChild<QLineEdit*>(QStringLiteral("userName"))
+                ->setText(QStringLiteral("sa"));
+            dialog->findChild<QLineEdit*>(QStringLiteral("password"))
+                ->setText(QStringLiteral("Senha;1}"));
+            dialog->accept();
+        }};
+        QTest::mouseClick(m_program->window.cmdNovaConexao, Qt::LeftButton);
+        waitForThePass();
+        QCOMPARE(m_program->answerer.messages, QStringList());
+        const QString text = QString::fromStdString(markup);
+        for (TextBox box :
+             {TextBox::txtServidor, TextBox::txtVersao, TextBox::txtNivel, TextBox::txtEdicao,
+              TextBox::txtBancoDados, TextBox::txtTamanhoBancoDados, TextBox::txtLocalBD}) {
+            QLineEdit* edit = m_program->window.box(box);
+            const QString expected =
+                box == TextBox::txtVersao ? text + QStringLiteral(" - Não identificado") : text;
+            QCOMPARE(edit->text(), expected);
+            QCOMPARE(shownInTip(edit), expected);
+        }
+
+        const QString longValue = QString(5000, QLatin1Char('W')) + QStringLiteral(" fim");
+        m_program->services.SetText(TextBox::txtEdicao, longValue.toStdU16String());
+        QLineEdit* edit = m_program->window.box(TextBox::txtEdicao);
+        QCOMPARE(edit->cursorPosition(), 0);
+        QCOMPARE(shownInTip(edit), longValue);
+        QToolTip::showText(edit->mapToGlobal(QPoint(2, 2)), edit->toolTip(), edit);
+        QLabel* tip = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->inherits("QTipLabel") && widget->isVisible()) {
+                tip = qobject_cast<QLabel*>(widget);
+            }
+        }
+        QVERIFY(tip != nullptr);
+        QVERIFY2(tip->width() <= 800, qPrintable(QString::number(tip->width())));
+        QToolTip::hideText();
+    }
+
+    // While the window waits for a stalled server it stays alive, and closing it, "&Fechar" or
+    // Alt+F end the program at once, abandoning the wait: each row runs in a process of its own
+    // (this test again), which must end well within the bound it was waiting for.
+    void endingDuringAWaitEndsTheProgramAtOnce_data() {
+        QTest::addColumn<QString>("row");
+        for (const char* row : {"close, log-on", "Fechar, log-on", "close, pass", "Alt+F, pass"}) {
+            QTest::newRow(row) << QString::fromLatin1(row);
+        }
+    }
+    void endingDuringAWaitEndsTheProgramAtOnce() {
+        QFETCH(QString, row);
+        if (const QByteArray child = qgetenv("KESTREL_END_DURING_WAIT"); !child.isEmpty()) {
+            endDuringAWait(QString::fromUtf8(child));
+            QFAIL("the wait ran to its end");
+        }
+        QProcess test;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KESTREL_END_DURING_WAIT"), row);
+        test.setProcessEnvironment(environment);
+        test.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QElapsedTimer clock;
+        clock.start();
+        test.start(QCoreApplication::applicationFilePath(),
+                   {QStringLiteral("endingDuringAWaitEndsTheProgramAtOnce:") + row});
+        QVERIFY(test.waitForFinished(60000));
+        QCOMPARE(test.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(test.exitCode(), 0);
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    }
+
     // Last: once the program has ended, Qt lets no event loop run again in this process.
     void altFEndsTheProgramEvenWithAPassPending() {
         m_program->StoreSettings("Senha;1}");
@@ -338,6 +429,52 @@ private:
                                 label->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(label, &event);
         return items;
+    }
+
+    // The characters a box's tip shows, as Qt lays it out, without the line breaks of its
+    // wrapping; it fails if laying it out asks for any picture or file.
+    static QString shownInTip(const QLineEdit* box) {
+        class Document : public QTextDocument {
+        protected:
+            QVariant loadResource(int, const QUrl& name) override {
+                QTest::qFail(qPrintable(QStringLiteral("loads ") + name.toString()), __FILE__,
+                             __LINE__);
+                return {};
+            }
+        } document;
+        if (!Qt::mightBeRichText(box->toolTip())) {
+            QTest::qFail("the tip would be shown as plain text, its markup and all", __FILE__,
+                         __LINE__);
+        }
+        document.setHtml(box->toolTip());
+        document.adjustSize();
+        return document.toPlainText().remove(QChar::LineSeparator).remove(QLatin1Char('\n'));
+    }
+
+    // In the process of its own: a connect to a server that stalls at the log-on or after it, and,
+    // a second into the wait, the row's way to end the program.
+    void endDuringAWait(const QString& row) {
+        Scenario scenario;
+        scenario.address = "own";
+        scenario.port = 1433;
+        scenario.faults = row.endsWith(QStringLiteral("log-on")) ? R"({"stall": true})"
+                                                                 : R"({"stall_after_login": true})";
+        m_program.reset();  // the new program's wait pump is the one left installed
+        m_program = std::make_unique<QtProgram>(scenario);
+        m_program->StoreSettings("Senha;1}");
+        QTimer::singleShot(row.endsWith(QStringLiteral("pass")) ? 1600 : 1000, this, [this, row] {
+            QVERIFY(kestrel::WaitUnderWay());
+            FrmPrincipal& window = m_program->window;
+            if (row.startsWith(QStringLiteral("close"))) {
+                window.close();
+            } else if (row.startsWith(QStringLiteral("Fechar"))) {
+                QTest::mouseClick(window.Command1, Qt::LeftButton);
+            } else {
+                QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier);
+            }
+        });
+        QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
+        QTest::qWait(31000);
     }
 
     void waitForThePass() {

@@ -15,6 +15,8 @@
 #include "app/win32/dpi.h"
 #include "app/win32/resource.h"
 #include "app/win32/win32_connection_prompt.h"
+#include "base/text.h"
+#include "inspection/box_text.h"
 #include "support/dialog_string.h"
 #include "support/scenario.h"
 #include "support/tds_test_server.h"
@@ -170,6 +172,29 @@ TEST_F(Win32Window, SetTextReplacesTheWholeTextAndItsTooltip) {
               std::wstring(path.begin(), path.end()));
     services.SetText(TextBox::txtLocalBD, u"");
     EXPECT_EQ(TooltipText(window.Handle(), window.Box(TextBox::txtLocalBD)), L"");
+}
+
+// A value of the longest a box holds (its bound, then the note that it was cut) shows its
+// beginning, as its first characters alone do, the focus elsewhere; the box keeps the whole text
+// for a copy, and its tip too, which wraps at a readable width.
+TEST_F(Win32Window, ALongValueShowsItsBeginningAndItsTipWraps) {
+    std::u16string value;
+    for (int i = 0; value.size() < 5000; ++i) {
+        value += u"Valor" + kestrel::DecimalText(i) + u"; ";
+    }
+    const std::u16string shown = kestrel::BoxText(value, false);
+    const HWND box = window.Box(TextBox::txtEdicao);
+    SetFocus(window.Box(TextBox::txtServidor));
+    services.SetText(TextBox::txtEdicao, shown.substr(0, 100));
+    const std::vector<COLORREF> beginning = PixelsOf(box);
+    services.SetText(TextBox::txtEdicao, shown);
+    EXPECT_TRUE(PixelsOf(box) == beginning);
+    EXPECT_EQ(BoxText(TextBox::txtEdicao), std::wstring(shown.begin(), shown.end()));
+    // The common controls keep 1,023 characters of a tip (INFOTIPSIZE).
+    const std::wstring tip = TooltipText(window.Handle(), box);
+    EXPECT_EQ(tip, std::wstring(shown.begin(), shown.begin() + 1023));
+    const HWND tooltip = TooltipOf(window.Handle());
+    EXPECT_EQ(SendMessageW(tooltip, TTM_GETMAXTIPWIDTH, 0, 0), 480);
 }
 
 HWND pointerOwner;

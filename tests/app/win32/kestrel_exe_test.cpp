@@ -8,6 +8,7 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "support/kestrel_exe.h"
@@ -153,6 +154,44 @@ TEST_F(KestrelExeWithSettings, ADriverLeftBehindGivesWayToFreeTds) {
     EXPECT_EQ(kestrel.Box(L"Nome do Banco de Dados:"), L"Quintara");
     EXPECT_EQ(FindOwnedDialog(kestrel.Window()), nullptr);
     EXPECT_EQ(m_server.count("LOGIN OK user=sa database=Quintara"), 1u);
+}
+
+// While it waits for a server that stalls at the log-on or after it, the window answers at once,
+// and a close request or Alt+F ends the process at once, well within the 15 s or 30 s bound.
+TEST_F(KestrelExeWithSettings, EndingDuringAStalledWaitEndsTheProcessAtOnce) {
+    const struct {
+        const char* what;
+        const char* faults;
+        bool altF;
+    } cases[] = {
+        {"closing the window during a stalled log-on", R"({"stall": true})", false},
+        {"Alt+F during a stalled log-on", R"({"stall": true})", true},
+        {"closing the window during a stalled pass", R"({"stall_after_login": true})", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scenario scenario = WithBrowser();
+        scenario.faults = c.faults;
+        const TdsTestServer stalled(scenario.Json());
+        StoreSettings({{L"Servidor", L"REG_SZ", Wide(stalled.address()) + L"\\QUINTARA"}});
+        const KestrelExe kestrel;
+        ASSERT_NE(kestrel.Window(), nullptr);
+        kestrel.Click(L"Ler Quintara...");
+        std::this_thread::sleep_for(3s);
+        DWORD_PTR answer = 0;
+        EXPECT_NE(
+            SendMessageTimeoutW(kestrel.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer),
+            0);
+        const auto asked = std::chrono::steady_clock::now();
+        if (c.altF) {
+            SetForegroundWindow(kestrel.Window());
+            PressKeys({VK_MENU, 'F'});
+        } else {
+            PostMessageW(kestrel.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        EXPECT_EQ(kestrel.ExitCode(), 0u);
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
+    }
 }
 
 TEST(KestrelExe, CancellingTheConnectionDialogShowsError91) {

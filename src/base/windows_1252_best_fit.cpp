@@ -1,4 +1,4 @@
-#include "settings/windows_1252_best_fit.h"
+#include "base/windows_1252_best_fit.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "settings/windows_1252.h"
+#include "base/windows_1252.h"
 
 #include <algorithm>
 #include <array>
 
-#include "settings/windows_1252_best_fit.h"
+#include "base/windows_1252_best_fit.h"
 
 namespace kestrel {
 namespace {
