@@ -66,16 +66,31 @@ inline HWND WaitForWindow(const std::function<HWND()>& find, std::chrono::millis
     }
 }
 
-// What a control shows now: its client area's pixels, drawn afresh, row by row.
+// What a control shows now: its client area's pixels, drawn afresh, row by row. A control of
+// another process is read off the screen: its own DC shows nothing of it under Wine.
 inline std::vector<COLORREF> PixelsOf(HWND control) {
     RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    DWORD process = 0;
+    GetWindowThreadProcessId(control, &process);
+    const bool ours = process == GetCurrentProcessId();
+    if (!ours) {
+        // It paints on its own thread: once that has handled a message sent after the redraw,
+        // and the X server has the pixels.
+        DWORD_PTR done = 0;
+        SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &done);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
     RECT area;
     GetClientRect(control, &area);
-    const HDC dc = GetDC(control);
-    const HDC memory = CreateCompatibleDC(dc);
-    const HBITMAP bitmap = CreateCompatibleBitmap(dc, area.right, area.bottom);
+    POINT from{0, 0};
+    if (!ours) {
+        ClientToScreen(control, &from);
+    }
+    const HDC source = GetDC(ours ? control : nullptr);
+    const HDC memory = CreateCompatibleDC(source);
+    const HBITMAP bitmap = CreateCompatibleBitmap(source, area.right, area.bottom);
     const HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, area.right, area.bottom, dc, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, area.right, area.bottom, source, from.x, from.y, SRCCOPY);
     std::vector<COLORREF> pixels;
     for (int y = 0; y < area.bottom; ++y) {
         for (int x = 0; x < area.right; ++x) {
@@ -85,7 +100,7 @@ inline std::vector<COLORREF> PixelsOf(HWND control) {
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(control, dc);
+    ReleaseDC(ours ? control : nullptr, source);
     return pixels;
 }
 
