@@ -7,7 +7,7 @@ constexpr int kTipWidth = 480;
 
 }  // namespace
 
-BoxTooltips::BoxTooltips(HWND window)
+BoxTooltips::BoxTooltips(HWND window, UINT dpi)
     : m_window(window),
       m_tooltip(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
@@ -15,7 +15,7 @@ BoxTooltips::BoxTooltips(HWND window)
                                 GetModuleHandleW(nullptr), nullptr)) {
     // A long value's tip wraps at about 80 characters rather than running off the screen.
     SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0,
-                 MulDiv(kTipWidth, int(GetDpiForWindow(window)), 96));
+                 MulDiv(kTipWidth, int(dpi), USER_DEFAULT_SCREEN_DPI));
 }
 
 BoxTooltips::~BoxTooltips() {

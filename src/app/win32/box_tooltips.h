@@ -10,7 +10,8 @@
 // narrow for. An empty text shows no tip.
 class BoxTooltips {
 public:
-    explicit BoxTooltips(HWND window);
+    // Tips wrap at a width made for `dpi`, the window's.
+    BoxTooltips(HWND window, UINT dpi);
     ~BoxTooltips();
     BoxTooltips(const BoxTooltips&) = delete;
     BoxTooltips& operator=(const BoxTooltips&) = delete;

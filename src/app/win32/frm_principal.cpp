@@ -170,7 +170,7 @@ LRESULT CALLBACK FrmPrincipal::WindowProcedure(HWND window, UINT message, WPARAM
 
 BOOL FrmPrincipal::OnCreate(HWND window, LPCREATESTRUCTW) {
     m_dpi = WindowDpi(window, m_dpiFunctions);
-    m_tooltips = std::make_unique<BoxTooltips>(window);
+    m_tooltips = std::make_unique<BoxTooltips>(window, m_dpi);
     CreateControls();
     const HMENU systemMenu = GetSystemMenu(window, FALSE);
     AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
