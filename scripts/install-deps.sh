@@ -28,9 +28,30 @@ mapfile -t missing_with_recommends < <(missing_of "${with_recommends[@]}")
 [ ${#missing[@]} -eq 0 ] && [ ${#missing_with_recommends[@]} -eq 0 ] && exit 0
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-install=($sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq)
+
+# Another package manager (unattended upgrades, on a fresh desktop) may hold the lock of apt or
+# dpkg: each step waits for it, saying so, for up to 10 minutes, then fails with what apt said.
+errors=$(mktemp)
+trap 'rm -f "$errors"' EXIT
+waiting_for_lock() {
+    local deadline=$((SECONDS + 600)) said=""
+    until "$@" 2>"$errors"; do
+        if [ $SECONDS -ge $deadline ] ||
+            ! grep -qiE 'could not (get|open) lock|unable to acquire|dpkg frontend lock|another process' \
+                "$errors"; then
+            cat "$errors" >&2
+            return 1
+        fi
+        [ -n "$said" ] || echo "Another program is installing packages; waiting for it (at most 10 minutes)..." >&2
+        said=1
+        sleep 5
+    done
+    cat "$errors" >&2
+}
+
+install=(waiting_for_lock $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq)
 # wine32 and the 32-bit FreeTDS driver are packages of the i386 architecture.
-dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-$sudo apt-get update -qq
+dpkg --print-foreign-architectures | grep -qx i386 || waiting_for_lock $sudo dpkg --add-architecture i386
+waiting_for_lock $sudo apt-get update -qq
 [ ${#missing[@]} -eq 0 ] || "${install[@]}" --no-install-recommends "${missing[@]}"
 [ ${#missing_with_recommends[@]} -eq 0 ] || "${install[@]}" "${missing_with_recommends[@]}"
