@@ -7,16 +7,12 @@ constexpr int kTipWidth = 480;
 
 }  // namespace
 
-BoxTooltips::BoxTooltips(HWND window, UINT dpi)
+BoxTooltips::BoxTooltips(HWND window)
     : m_window(window),
       m_tooltip(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr,
                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                GetModuleHandleW(nullptr), nullptr)) {
-    // A long value's tip wraps at about 80 characters rather than running off the screen.
-    SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0,
-                 MulDiv(kTipWidth, int(dpi), USER_DEFAULT_SCREEN_DPI));
-}
+                                GetModuleHandleW(nullptr), nullptr)) {}
 
 BoxTooltips::~BoxTooltips() {
     DestroyWindow(m_tooltip);
@@ -40,4 +36,9 @@ void BoxTooltips::Add(HWND box) {
 void BoxTooltips::SetText(HWND box, const std::wstring& text) {
     TOOLINFOW tool = Tool(box, text);
     SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void BoxTooltips::WrapAt(UINT dpi) {
+    SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0,
+                 MulDiv(kTipWidth, int(dpi), USER_DEFAULT_SCREEN_DPI));
 }

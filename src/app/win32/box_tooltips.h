@@ -10,14 +10,16 @@
 // narrow for. An empty text shows no tip.
 class BoxTooltips {
 public:
-    // Tips wrap at a width made for `dpi`, the window's.
-    BoxTooltips(HWND window, UINT dpi);
+    explicit BoxTooltips(HWND window);
     ~BoxTooltips();
     BoxTooltips(const BoxTooltips&) = delete;
     BoxTooltips& operator=(const BoxTooltips&) = delete;
 
     void Add(HWND box);
     void SetText(HWND box, const std::wstring& text);
+    // A long value's tip wraps at about 80 characters of the window's font at `dpi`, rather than
+    // running off the screen.
+    void WrapAt(UINT dpi);
 
 private:
     TOOLINFOW Tool(HWND box, const std::wstring& text) const;

@@ -170,7 +170,7 @@ LRESULT CALLBACK FrmPrincipal::WindowProcedure(HWND window, UINT message, WPARAM
 
 BOOL FrmPrincipal::OnCreate(HWND window, LPCREATESTRUCTW) {
     m_dpi = WindowDpi(window, m_dpiFunctions);
-    m_tooltips = std::make_unique<BoxTooltips>(window, m_dpi);
+    m_tooltips = std::make_unique<BoxTooltips>(window);
     CreateControls();
     const HMENU systemMenu = GetSystemMenu(window, FALSE);
     AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
@@ -213,6 +213,7 @@ void FrmPrincipal::LayOut(UINT dpi) {
     }
     m_regular = std::move(regular);
     m_bold = std::move(bold);
+    m_tooltips->WrapAt(dpi);
 }
 
 SIZE FrmPrincipal::FrameSize(UINT dpi) const {

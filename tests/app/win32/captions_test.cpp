@@ -149,7 +149,7 @@ TEST_F(CaptionsWhole, InTheConnectionDialog) {
 }
 
 // Moved to a monitor of another dpi, the window lays itself out there, its captions whole in the
-// font of that dpi; moved back, it is as it was.
+// font of that dpi and its tips as wide; moved back, it is as it was.
 TEST(Win32WindowDpi, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
     FrmPrincipal window;
     window.Show(SW_SHOWNORMAL);
@@ -182,6 +182,9 @@ TEST(Win32WindowDpi, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
             }
         }
         ExpectEveryCaptionWhole(window.Handle(), "frmPrincipal");
+        // The boxes' tips wrap at the same 80 characters or so.
+        EXPECT_EQ(SendMessageW(TooltipOf(window.Handle()), TTM_GETMAXTIPWIDTH, 0, 0),
+                  MulDiv(480, int(to), 96));
     }
 }
 
