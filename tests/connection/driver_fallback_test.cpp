@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "connection/database_access.h"
+#include "support/odbc_records.h"
 
 using kestrel::DriverAttempts;
-using kestrel::OdbcDiagnostic;
-using Records = std::vector<OdbcDiagnostic>;
+using odbc_records::Records;
+using namespace odbc_records;
 namespace database_error = kestrel::database_error;
 
 namespace {
@@ -20,45 +21,6 @@ constexpr char16_t k18[] = u"ODBC Driver 18 for SQL Server";
 constexpr char16_t k17[] = u"ODBC Driver 17 for SQL Server";
 constexpr char16_t kTds[] = u"FreeTDS";
 constexpr char16_t kClassic[] = u"SQL Server";
-
-// What an attempt answered.
-const Records kLibraryMissing = {
-    {u"01000", 0,
-     u"[unixODBC][Driver Manager]Can't open lib '/opt/microsoft/msodbcsql18/lib64/"
-     u"libmsodbcsql-18.3.so.2.1' : file not found"}};
-const Records kNotRegistered = {
-    {u"IM002", 0, u"[Microsoft][ODBC Driver Manager] Data source name not found"}};
-const Records kTooOld = {
-    {u"08001", 0,
-     u"[Microsoft][ODBC Driver 18 for SQL Server]ODBC Driver 18 for SQL Server "
-     u"does not support connections to SQL Server 2000 or earlier versions."}};
-const Records kTlsRefused = {
-    {u"08001", 18, u"[Microsoft][ODBC SQL Server Driver][DBNETLIB]SSL Security error"},
-    {u"01000", 772,
-     u"[Microsoft][ODBC SQL Server Driver][DBNETLIB]ConnectionOpen (SECDoClientHandshake())."}};
-const Records kClosedAtPreLogin = {
-    {u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"},
-    {u"01000", 20017, u"[FreeTDS][SQL Server]Unexpected EOF from the server"},
-    {u"01000", 20002, u"[FreeTDS][SQL Server]Adaptive Server connection failed"}};
-const Records kGarbageAtPreLogin = {
-    {u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"},
-    {u"01000", 20002, u"[FreeTDS][SQL Server]Adaptive Server connection failed"}};
-const Records kLoginRefused = {
-    {u"28000", 18456, u"[FreeTDS][SQL Server]Login failed for user 'sa'."},
-    {u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"},
-    {u"01000", 20002, u"[FreeTDS][SQL Server]Adaptive Server connection failed"}};
-const Records kNoListener = {
-    {u"08S01", 20009,
-     u"[FreeTDS][SQL Server]Unable to connect: Adaptive Server is unavailable or does not exist"},
-    {u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"}};
-const Records kUnknownHost = {
-    {u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"},
-    {u"01000", 20013, u"[FreeTDS][SQL Server]Unknown host machine name."}};
-const Records kMicrosoftRefusedTcp = {
-    {u"08001", 10061,
-     u"[Microsoft][ODBC Driver 17 for SQL Server]TCP Provider: No connection could be made "
-     u"because the target machine actively refused it."}};
-const Records kTimedOut = {{u"HYT00", 0, u"[FreeTDS][SQL Server]Timeout expired"}};
 
 std::u16string Told(const Records& records) {
     return u"<" + (records.empty() ? u"" : records.back().message) + u">";
@@ -81,101 +43,31 @@ TEST(DriverFallback, TriesTheNextInstalledDriverOnlyWhenTheDriverFailed) {
     const std::u16string advice =
         u"\r\nO driver \"SQL Server\" do Windows não faz a criptografia que este servidor exige: "
         u"instale o ODBC Driver 17 ou 18 for SQL Server, da Microsoft.";
+    const std::u16string kHandshake =
+        u"falhou na negociação com o servidor antes do login (pré-login, criptografia TLS ou "
+        u"protocolo): ";
+    // clang-format off
     const Case cases[] = {
-        {"a library left behind, then FreeTDS refused the login",
-         {k18, kTds},
-         {},
-         {},
-         {&kLibraryMissing, &kLoginRefused},
-         {k18, kTds},
-         Told(kLoginRefused)},
-        {"a driver no longer registered",
-         {k17, kClassic},
-         {},
-         {},
-         {&kNotRegistered, &kLoginRefused},
-         {k17, kClassic},
-         Told(kLoginRefused)},
-        {"SQL Server 2000 refused by 18 skips 17 too",
-         {kClassic, k17, k18},
-         {},
-         {},
-         {&kTooOld, &kLoginRefused},
-         {k18, kClassic},
-         Told(kLoginRefused)},
-        {"a pre-login closed, then garbage, then the classic driver's TLS: every driver failed",
-         {k18, kTds, kClassic},
-         {},
-         {},
-         {&kClosedAtPreLogin, &kGarbageAtPreLogin, &kTlsRefused},
-         {k18, kTds, kClassic},
-         allFailed + u"\r\n- \"" + k18 +
-             u"\" falhou na negociação com o servidor antes do login (pré-login, criptografia TLS "
-             u"ou protocolo): " +
-             Told(kClosedAtPreLogin) + u"\r\n- \"" + kTds + u"\" falhou na negociação..."},
-        {"the classic driver alone cannot do the server's TLS",
-         {kClassic},
-         {},
-         {},
-         {&kTlsRefused},
-         {kClassic},
-         Told(kTlsRefused) + advice},
-        {"... nor when Driver 18's library is gone",
-         {k18, kClassic},
-         {},
-         {},
-         {&kLibraryMissing, &kTlsRefused},
-         {k18, kClassic},
-         allFailed + u"\r\n- \"" + k18 + u"\" não pôde ser carregado: " + Told(kLibraryMissing) +
-             u"\r\n- \"SQL Server\" falhou na negociação com o servidor antes do login (pré-login, "
-             u"criptografia TLS ou protocolo): " +
-             Told(kTlsRefused) + advice},
-        {"the login refused: the server answered",
-         {k18, kTds},
-         {},
-         {},
-         {&kLoginRefused},
-         {k18},
-         Told(kLoginRefused)},
+        {"a library left behind, then FreeTDS refused the login", {k18, kTds}, {}, {}, {&kLibraryMissing, &kLoginRefused}, {k18, kTds}, Told(kLoginRefused)},
+        {"a driver no longer registered", {k17, kClassic}, {}, {}, {&kNotRegistered, &kLoginRefused}, {k17, kClassic}, Told(kLoginRefused)},
+        {"SQL Server 2000 refused by 18 skips 17 too", {kClassic, k17, k18}, {}, {}, {&kTooOld, &kLoginRefused}, {k18, kClassic}, Told(kLoginRefused)},
+        {"a pre-login closed, then garbage, then the classic driver's TLS: every driver failed", {k18, kTds, kClassic}, {}, {}, {&kClosedAtPreLogin, &kGarbageAtPreLogin, &kTlsRefused}, {k18, kTds, kClassic},
+         allFailed + u"\r\n- \"" + k18 + u"\" " + kHandshake + Told(kClosedAtPreLogin) + u"\r\n- \"" + kTds + u"\" falhou na negociação..."},
+        {"the classic driver alone cannot do the server's TLS", {kClassic}, {}, {}, {&kTlsRefused}, {kClassic}, Told(kTlsRefused) + advice},
+        {"... nor when Driver 18's library is gone", {k18, kClassic}, {}, {}, {&kLibraryMissing, &kTlsRefused}, {k18, kClassic},
+         allFailed + u"\r\n- \"" + k18 + u"\" não pôde ser carregado: " + Told(kLibraryMissing) + u"\r\n- \"SQL Server\" " + kHandshake + Told(kTlsRefused) + advice},
+        {"the login refused: the server answered", {k18, kTds}, {}, {}, {&kLoginRefused}, {k18}, Told(kLoginRefused)},
         {"nothing listens there", {k18, kTds}, {}, {}, {&kNoListener}, {k18}, Told(kNoListener)},
         {"no such host", {kTds, kClassic}, {}, {}, {&kUnknownHost}, {kTds}, Told(kUnknownHost)},
-        {"Microsoft's driver refused TCP",
-         {k17, kClassic},
-         {},
-         {},
-         {&kMicrosoftRefusedTcp},
-         {k17},
-         Told(kMicrosoftRefusedTcp)},
+        {"Microsoft's driver refused TCP", {k17, kClassic}, {}, {}, {&kMicrosoftRefusedTcp}, {k17}, Told(kMicrosoftRefusedTcp)},
         {"the bound ran out", {k18, kTds}, {}, {}, {&kTimedOut}, {k18}, Told(kTimedOut)},
-        {"the Browser names SQL Server 2000: the classic driver first",
-         {k18, k17, kClassic},
-         8,
-         {},
-         {&kLoginRefused},
-         {kClassic},
-         Told(kLoginRefused)},
-        {"SQL Server 2005 keeps the order",
-         {k18, kClassic},
-         9,
-         {},
-         {&kLoginRefused},
-         {k18},
-         Told(kLoginRefused)},
-        {"the driver that reached this server before comes first",
-         {k18, kTds, kClassic},
-         {},
-         kClassic,
-         {&kLoginRefused},
-         {kClassic},
-         Told(kLoginRefused)},
-        {"names as installed, in any case; other drivers are not tried",
-         {u"PostgreSQL Unicode", u"freetds", u"SQL Server Native Client 11.0"},
-         {},
-         u"FREETDS",
-         {&kClosedAtPreLogin},
-         {u"freetds"},
-         Told(kClosedAtPreLogin)},
+        {"the Browser names SQL Server 2000: the classic driver first", {k18, k17, kClassic}, 8, {}, {&kLoginRefused}, {kClassic}, Told(kLoginRefused)},
+        {"SQL Server 2005 keeps the order", {k18, kClassic}, 9, {}, {&kLoginRefused}, {k18}, Told(kLoginRefused)},
+        {"the driver that reached this server before comes first", {k18, kTds, kClassic}, {}, kClassic, {&kLoginRefused}, {kClassic}, Told(kLoginRefused)},
+        {"names as installed, in any case; other drivers are not tried", {u"PostgreSQL Unicode", u"freetds", u"SQL Server Native Client 11.0"}, {}, u"FREETDS",
+         {&kClosedAtPreLogin}, {u"freetds"}, Told(kClosedAtPreLogin)},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DriverAttempts attempts(c.installed, c.serverMajor, c.remembered);
