@@ -84,7 +84,9 @@ export KESTREL_TDS_CONTROL=127.0.0.1:$port
 for row in "${architectures[@]}"; do
     read -r toolchain folder <<<"$row"
     echo "== tests for Windows, $toolchain, under Wine"
-    ctest --test-dir "$root/$folder" --output-on-failure --timeout 300
+    # Now and then Wine fails to start a program at all ("ShellExecuteEx failed: Internal error"),
+    # before any of its code runs: a test that failed is run once more.
+    ctest --test-dir "$root/$folder" --output-on-failure --timeout 300 --repeat until-pass:2
 done
 # The captions at every display scale, with and without the bitmap font: GDI draws the same for
 # both builds.
