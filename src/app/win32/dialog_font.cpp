@@ -39,7 +39,7 @@ std::u16string_view DialogFontFace(UINT dpi) {
                : kestrel::kDialogFontTrueTypeFamily;
 }
 
-Font CreateDialogFont(bool bold, UINT dpi) {
-    const LOGFONTW font = DialogFont(DialogFontFace(dpi), bold, dpi);
+Font CreateDialogFont(std::u16string_view face, bool bold, UINT dpi) {
+    const LOGFONTW font = DialogFont(face, bold, dpi);
     return Font(CreateFontIndirectW(&font));
 }

@@ -15,5 +15,6 @@ using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 // 96 dpi), else its TrueType twin of the same metrics.
 std::u16string_view DialogFontFace(UINT dpi);
 
-// The window's font: 8.25 pt at `dpi` in DialogFontFace, character set 0, bold at weight 700.
-Font CreateDialogFont(bool bold, UINT dpi);
+// The window's font: 8.25 pt at `dpi` in `face` (DialogFontFace's), character set 0, bold at
+// weight 700.
+Font CreateDialogFont(std::u16string_view face, bool bold, UINT dpi);

@@ -197,9 +197,10 @@ void FrmPrincipal::CreateControls() {
 
 void FrmPrincipal::LayOut(UINT dpi) {
     m_dpi = dpi;
+    const std::u16string_view face = DialogFontFace(dpi);
     // The fonts of the earlier dpi go only once no control uses them.
-    Font regular = CreateDialogFont(false, dpi);
-    Font bold = CreateDialogFont(true, dpi);
+    Font regular = CreateDialogFont(face, false, dpi);
+    Font bold = CreateDialogFont(face, true, dpi);
     for (const ControlDescription& control : Rows()) {
         const HWND handle = m_controls[RowOf(control)];
         SetWindowFont(handle, control.bold ? bold.get() : regular.get(), FALSE);
