@@ -1,6 +1,6 @@
 // The inspection pass against the TDS test server on loopback: Kestrel's pass (timer fired to last
 // box written) beside the raw ODBC floor on the same driver, and FreeTDS's tsql doing login and
-// both statements as a whole process. Prints medians; see README for the command.
+// both statements as a whole process. Prints medians; docs/benchmarks.md has the command.
 #include <sys/resource.h>
 
 #include <algorithm>
