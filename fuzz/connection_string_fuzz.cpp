@@ -17,7 +17,7 @@
 #include "connection/connection_string_driver.h"
 #include "connection/connection_string_reader.h"
 #include "connection/data_link_string.h"
-#include "connection/database_access.h"
+#include "connection/database_error.h"
 #include "connection/stored_connection_string.h"
 
 namespace {

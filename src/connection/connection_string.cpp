@@ -8,7 +8,7 @@
 #include "connection/connection_string_driver.h"
 #include "connection/connection_string_reader.h"
 #include "connection/connection_string_writer.h"
-#include "connection/database_access.h"
+#include "connection/database_error.h"
 
 namespace kestrel {
 

@@ -2,7 +2,7 @@
 
 #include "base/failure.h"
 #include "base/text.h"
-#include "connection/database_access.h"
+#include "connection/database_error.h"
 
 namespace kestrel {
 

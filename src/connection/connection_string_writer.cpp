@@ -1,7 +1,7 @@
 #include "connection/connection_string_writer.h"
 
 #include "base/failure.h"
-#include "connection/database_access.h"
+#include "connection/database_error.h"
 
 namespace kestrel {
 

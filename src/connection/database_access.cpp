@@ -1,4 +1,5 @@
 #include "connection/database_access.h"
+#include "connection/database_error.h"
 
 #include <algorithm>
 #include <vector>

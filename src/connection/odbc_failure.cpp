@@ -4,7 +4,7 @@
 
 #include "base/text.h"
 #include "base/visible_text.h"
-#include "connection/database_access.h"
+#include "connection/database_error.h"
 #include "connection/password_masking.h"
 
 namespace kestrel {

@@ -8,7 +8,7 @@
 #include "base/windows_1252.h"
 #include "connection/connection_string.h"
 #include "connection/connection_string_data_source.h"
-#include "connection/database_access.h"
+#include "connection/database_error.h"
 #include "connection/udp_exchange.h"
 
 namespace kestrel {

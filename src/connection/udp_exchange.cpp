@@ -15,7 +15,7 @@
 
 #include "base/failure.h"
 #include "base/wait_pump.h"
-#include "connection/database_access.h"
+#include "connection/database_error.h"
 
 namespace kestrel {
 

@@ -8,6 +8,7 @@
 #include "connection/connection_string_driver.h"
 #include "connection/connection_string_reader.h"
 #include "connection/database_access.h"
+#include "connection/database_error.h"
 #include "connection/stored_connection_string.h"
 #include "support/failure_of.h"
 #include "support/utf16.h"

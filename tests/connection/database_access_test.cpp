@@ -1,6 +1,7 @@
 // Connection and Recordset over the real ODBC stack (unixODBC, FreeTDS) against the TDS test
 // server on loopback: the failures, bounds and server forms that the handlers' tests do not reach.
 #include "connection/database_access.h"
+#include "connection/database_error.h"
 
 #include <gtest/gtest.h>
 

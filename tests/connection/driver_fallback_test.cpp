@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "connection/database_access.h"
+#include "connection/database_error.h"
 #include "support/odbc_records.h"
 
 using kestrel::DriverAttempts;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "connection/database_access.h"
+#include "connection/database_error.h"
 
 using kestrel::DatabaseStep;
 using kestrel::OdbcDiagnostic;
