@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/window_services.h"
+#include "base/window_services.h"
 
 // frmPrincipal as data: its controls, captions and places. The Qt window and the Win32 window are
 // both built from it, so that the layout is written once.

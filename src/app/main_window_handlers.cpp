@@ -3,12 +3,12 @@
 #include <exception>
 #include <string>
 
+#include "app/manager_types.h"
 #include "app/window_text.h"
 #include "base/failure.h"
 #include "base/text.h"
 #include "base/visible_text.h"
 #include "base/windows_1252.h"
-#include "connection/manager_types.h"
 #include "connection/stored_connection_string.h"
 #include "inspection/box_text.h"
 #include "inspection/inspection_pass.h"

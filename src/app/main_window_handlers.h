@@ -3,8 +3,8 @@
 #include <memory>
 #include <string_view>
 
-#include "app/window_services.h"
-#include "connection/connection_prompt.h"
+#include "app/connection_prompt.h"
+#include "base/window_services.h"
 #include "connection/database_access.h"
 #include "settings/registry_api.h"
 #include "settings/stored_connection_settings.h"

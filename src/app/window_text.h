@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/window_services.h"
+#include "base/window_services.h"
 
 namespace kestrel {
 

@@ -4,15 +4,19 @@
 #include <optional>
 #include <string_view>
 
-#include "app/window_services.h"
+#include "base/window_services.h"
 #include "connection/database_access.h"
 
 namespace kestrel {
 
 // The boxes a pass fills, in the order it writes them.
 inline constexpr std::array kPassBoxes = {
-    TextBox::txtVersao,     TextBox::txtNivel,             TextBox::txtEdicao,
-    TextBox::txtBancoDados, TextBox::txtTamanhoBancoDados, TextBox::txtLocalBD,
+    TextBox::txtVersao,
+    TextBox::txtNivel,
+    TextBox::txtEdicao,
+    TextBox::txtBancoDados,
+    TextBox::txtTamanhoBancoDados,
+    TextBox::txtLocalBD,
 };
 
 inline constexpr std::u16string_view kServerPropertyQuery =

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/window_services.h"
+#include "base/window_services.h"
 #include "settings/registry_api.h"
 
 namespace kestrel {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/window_services.h"
+#include "base/window_services.h"
 #include "settings/registry_api.h"
 #include "settings/registry_value_reader.h"
 

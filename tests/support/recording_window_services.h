@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_services.h"
+#include "base/window_services.h"
 
 // Window services that record what the handlers asked for, for tests that run without a window.
 class RecordingWindowServices : public kestrel::WindowServices {

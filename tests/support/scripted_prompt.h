@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "connection/connection_prompt.h"
+#include "app/connection_prompt.h"
 
 // A connection prompt that answers as a user would have: each call gives the next scripted
 // connection string, or nothing for a cancel.

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/window_services.h"
+#include "base/window_services.h"
 
 // The program's one window, built from its description (app/frm_principal_layout.h). It holds the
 // controls and nothing else: every event is forwarded to the handlers (see ConnectHandlers).

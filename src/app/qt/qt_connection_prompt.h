@@ -1,6 +1,6 @@
 #pragma once
 
-#include "connection/connection_prompt.h"
+#include "app/connection_prompt.h"
 #include "connection/database_access.h"
 
 class QWidget;

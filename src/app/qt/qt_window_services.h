@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/qt/frm_principal.h"
-#include "app/window_services.h"
+#include "base/window_services.h"
 
 // The window services over the real Qt window.
 class QtWindowServices final : public kestrel::WindowServices {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/connection_prompt.h"
 #include "app/win32/frm_principal.h"
-#include "connection/connection_prompt.h"
 #include "connection/database_access.h"
 
 // The connection prompt over our own connection dialog, modal to the main window.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/win32/frm_principal.h"
-#include "app/window_services.h"
+#include "base/window_services.h"
 
 // The window services over the real window.
 class Win32WindowServices final : public kestrel::WindowServices {

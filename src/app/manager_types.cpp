@@ -1,4 +1,4 @@
-#include "connection/manager_types.h"
+#include "app/manager_types.h"
 
 #include <algorithm>
 #include <array>

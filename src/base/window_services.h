@@ -21,7 +21,7 @@ enum class MousePointer { Default = 0, Busy = 11 };
 
 enum class MessageIcon { None = 0, Information = 64 };
 
-// What the handlers ask of the windowing run-time. The Qt layer implements it over the real window;
+// What the handlers ask of the windowing run-time. Each view implements it over its real window;
 // tests use a recording implementation.
 class WindowServices {
 public:
