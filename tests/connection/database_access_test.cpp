@@ -16,8 +16,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "base/failure.h"
@@ -300,6 +302,27 @@ TEST(DatabaseAccess, PasswordsWithConnectionStringCharactersLogIn) {
                                         U16("u" + std::to_string(i)), U16(passwords[i])));
     }
     EXPECT_EQ(server.count("LOGIN OK"), std::size(passwords));
+}
+
+// Run by ctest with FreeTDS listed a second time as "ODBC Driver 17 for SQL Server", which is tried
+// first and given no TDS version, so that it offers TDS 7.4, whose pre-login this server closes:
+// the handshake failed, so FreeTDS is tried, and tried first at the next log-on to this server.
+TEST(DatabaseAccess, ARefusedHandshakeGivesWayToTheNextDriverWhichIsThenRemembered) {
+    const char* drivers = std::getenv("ODBCSYSINI");
+    if (drivers == nullptr || !std::string_view(drivers).ends_with("second-freetds")) {
+        GTEST_SKIP() << "ctest runs this with its own list of drivers";
+    }
+    Scenario scenario;
+    scenario.faults = R"({"refuse_mars_prelogin": true})";
+    const TdsTestServer server(scenario.Json());
+    // Without a "." the name has no TCP prefix, which FreeTDS would not read.
+    const std::string dataSource = "localhost," + std::to_string(server.port());
+    for (std::size_t open = 1; open <= 2; ++open) {
+        Connection connection;
+        EXPECT_NO_THROW(connection.Open(ToServer(dataSource), u"sa", U16(kPassword)));
+        EXPECT_EQ(server.count("PRELOGIN REFUSED"), 1u);
+        EXPECT_EQ(server.count("LOGIN OK"), open);
+    }
 }
 
 }  // namespace
