@@ -215,58 +215,6 @@ private slots:
         QCOMPARE(m_program->Text(TextBox::txtServidor), QString());
     }
 
-    // Run by ctest with a list of drivers of its own ($ODBCSYSINI/odbcinst.ini, read once a
-    // process): "ODBC Driver 18 for SQL Server" left listed without its library, as an uninstall
-    // can leave it, before FreeTDS.
-    void aDriverLeftBehindGivesWayToFreeTds() {
-        skipUnlessTheDriversAre("driver-left-behind");
-        m_program->StoreSettings("Senha;1}");
-        QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
-        waitForThePass();
-        QCOMPARE(m_program->answerer.messages, QStringList());
-        QCOMPARE(m_program->Text(TextBox::txtBancoDados), QStringLiteral("Quintara"));
-        QCOMPARE(m_program->server.count("LOGIN OK"), 1u);
-    }
-
-    // With FreeTDS listed a second time as "ODBC Driver 17 for SQL Server", which Kestrel takes
-    // first and gives no TDS version, so that it offers TDS 7.4: this server closes such a
-    // pre-login. The handshake failed, so FreeTDS is tried, and tried first at the next connect.
-    void aRefusedHandshakeGivesWayToTheNextDriverWhichIsThenRemembered() {
-        skipUnlessTheDriversAre("second-freetds");
-        Scenario scenario;
-        scenario.faults = R"({"refuse_mars_prelogin": true})";
-        m_program = std::make_unique<QtProgram>(scenario);
-        // Without a "." the string has no TCP prefix, which FreeTDS would not read.
-        m_program->StoreSettings("Senha;1}",
-                                 "localhost," + std::to_string(m_program->server.port()));
-        for (std::size_t click = 1; click <= 2; ++click) {
-            QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
-            waitForThePass();
-            QCOMPARE(m_program->answerer.messages, QStringList());
-            QCOMPARE(m_program->Text(TextBox::txtBancoDados), QStringLiteral("Quintara"));
-            QCOMPARE(m_program->server.count("PRELOGIN REFUSED"), 1u);
-            QCOMPARE(m_program->server.count("LOGIN OK"), click);
-        }
-    }
-
-    // The same drivers, and a server whose Browser names SQL Server 2000: the driver for old
-    // servers is tried first. Microsoft's, here FreeTDS under its name, would not even find the
-    // instance its way.
-    void aServerTheBrowserNamesAsSqlServer2000GoesToTheOldServersDriver() {
-        skipUnlessTheDriversAre("second-freetds");
-        Scenario scenario = BrowserWithTwoDatabases();
-        scenario.productVersion = "8.00.2039";
-        scenario.faults = R"({"refuse_mars_prelogin": true})";
-        m_program = std::make_unique<QtProgram>(scenario);
-        m_program->StoreSettings("Senha;1}", m_program->server.address() + "\\QUINTARA");
-        QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
-        waitForThePass();
-        QCOMPARE(m_program->answerer.messages, QStringList());
-        QVERIFY(m_program->Text(TextBox::txtVersao).startsWith(QStringLiteral("8.00.2039")));
-        QCOMPARE(m_program->server.count("PRELOGIN REFUSED"), 0u);
-        QCOMPARE(m_program->server.count("LOGIN OK"), 1u);
-    }
-
     // What a server sends is text in every box and tooltip: markup in each of its values is shown
     // as it is, no picture is drawn and no file is opened for it; a long value's box shows its
     // beginning and its tip wraps at a readable width.
@@ -369,12 +317,6 @@ private slots:
     }
 
 private:
-    static void skipUnlessTheDriversAre(const char* list) {
-        if (!qEnvironmentVariable("ODBCSYSINI").endsWith(QLatin1String(list))) {
-            QSKIP("ctest runs this with its own list of drivers");
-        }
-    }
-
     static void fill(DataLinkDialog* dialog, const QString& user, const QString& password) {
         dialog->findChild<QLineEdit*>(QStringLiteral("server"))
             ->setText(QString::fromStdString(s_address) + QStringLiteral("\\QUINTARA"));
