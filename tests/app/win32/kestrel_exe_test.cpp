@@ -7,11 +7,9 @@
 
 #include <chrono>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
-#include "inspection/box_text.h"
 #include "support/kestrel_exe.h"
 #include "support/reg_exe.h"
 #include "support/scenario.h"
@@ -112,8 +110,6 @@ TEST_F(KestrelExeWithSettings, SettingsItCannotUseAreToldInABoxOverTheWindow) {
          L"O tipo setado está: Oracle\r\nEste programa é somente", true, true},
         {"a wrong password", L"Password", L"REG_SZ", L"errada",
          L"Login failed for user 'sa'. - n. 18456", false, false},
-        {"integrated security, as the text 1", L"UsarSSI", L"REG_SZ", L"1", L"segurança integrada",
-         false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -137,59 +133,6 @@ TEST_F(KestrelExeWithSettings, SettingsItCannotUseAreToldInABoxOverTheWindow) {
         }
     }
     EXPECT_EQ(m_server.count("LOGIN OK"), 0u);
-}
-
-// Run by ctest with a list of drivers of its own, which Wine's odbc32 takes from unixODBC
-// ($ODBCSYSINI/odbcinst.ini): "ODBC Driver 18 for SQL Server" listed without its library, as an
-// uninstall can leave it, before FreeTDS, which then reaches the server.
-TEST_F(KestrelExeWithSettings, ADriverLeftBehindGivesWayToFreeTds) {
-    const wchar_t* drivers = _wgetenv(L"ODBCSYSINI");
-    if (!drivers || !std::wstring_view(drivers).ends_with(L"driver-left-behind")) {
-        GTEST_SKIP() << "ctest runs this with its own list of drivers";
-    }
-    StoreSettings();
-    const KestrelExe kestrel;
-    kestrel.Click(L"Ler Quintara...");
-    WaitForWindow([&] { return kestrel.Box(L"Local Banco:").empty() ? nullptr : kestrel.Window(); },
-                  30s);
-    EXPECT_EQ(kestrel.Box(L"Nome do Banco de Dados:"), L"Quintara");
-    EXPECT_EQ(FindOwnedDialog(kestrel.Window()), nullptr);
-    EXPECT_EQ(m_server.count("LOGIN OK user=sa database=Quintara"), 1u);
-}
-
-// What a server sends is text in kestrel.exe too: markup in each value shows as it is, and a value
-// of 5,000 characters shows its beginning, drawing what its first characters alone draw.
-TEST_F(KestrelExeWithSettings, ServerValuesShowAsTextAndALongOneShowsItsBeginning) {
-    const std::string markup = "<b>x</b><img src='/etc/passwd'><h1>t</h1>";
-    Scenario scenario = WithBrowser();
-    scenario.productLevel = scenario.edition = markup;
-    scenario.databases = {{markup, markup, {{markup, "1 KB"}}}};
-    scenario.faults = R"({"value_chars": 5000})";
-    const TdsTestServer server(scenario.Json());
-    StoreSettings({{L"Servidor", L"REG_SZ", Wide(server.address()) + L"\\QUINTARA"},
-                   {L"BancoBados", L"REG_SZ", Wide(markup)}});
-    const KestrelExe kestrel;
-    kestrel.Click(L"Ler Quintara...");
-    WaitForWindow([&] { return kestrel.Box(L"Local Banco:").empty() ? nullptr : kestrel.Window(); },
-                  30s);
-
-    std::u16string level;
-    while (level.size() < 5000) {
-        level += U16(markup);
-    }
-    level.resize(5000);
-    const std::u16string shown = kestrel::BoxText(level, false);
-    EXPECT_EQ(kestrel.Box(L"Nível do SQL Server:"), std::wstring(shown.begin(), shown.end()));
-    for (const wchar_t* label :
-         {L"Nome do Banco de Dados:", L"Tamanho do Banco de Dados:", L"Local Banco:"}) {
-        EXPECT_EQ(kestrel.Box(label), Wide(markup));
-    }
-    const HWND box = GetWindow(
-        FindWindowExW(kestrel.Window(), nullptr, L"Static", L"Nível do SQL Server:"), GW_HWNDNEXT);
-    const std::vector<COLORREF> whole = PixelsOf(box);
-    const std::wstring beginning(shown.begin(), shown.begin() + 100);
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(beginning.c_str()));
-    EXPECT_TRUE(PixelsOf(box) == whole);
 }
 
 // While it waits for a server that stalls at the log-on or after it, the window answers at once,
