@@ -50,6 +50,8 @@ private slots:
     void controlsAreWhereTheFormPutsThem() {
         const FrmPrincipal& window = m_program->window;
         QCOMPARE(window.windowTitle(), Q(kestrel::kFrmPrincipalCaption));
+        QCOMPARE(window.size(),
+                 QSize(kestrel::kClientWidthTwips / 15, kestrel::kClientHeightTwips / 15));
         QCOMPARE(window.minimumSize(), window.maximumSize());
         QVERIFY(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         QVERIFY(!window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
