@@ -193,19 +193,4 @@ TEST(KestrelExe, CancellingTheConnectionDialogShowsError91) {
     EXPECT_EQ(kestrel.Box(L"Servidor:"), L"");
 }
 
-TEST(KestrelExe, AltFEndsTheProcess) {
-    const KestrelExe kestrel;
-    ASSERT_NE(kestrel.Window(), nullptr);
-    SetForegroundWindow(kestrel.Window());
-    PressKeys({VK_MENU, 'F'});
-    EXPECT_EQ(kestrel.ExitCode(), 0u);
-}
-
-TEST(KestrelExe, ClosingTheWindowEndsTheProcess) {
-    const KestrelExe kestrel;
-    ASSERT_NE(kestrel.Window(), nullptr);
-    PostMessageW(kestrel.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(kestrel.ExitCode(), 0u);
-}
-
 }  // namespace
