@@ -57,10 +57,9 @@ TEST_F(Win32Window, FrameIsFixedMinimisableCentredAndPerMonitorDpiAware) {
 }
 
 // Each control where the form puts it (twips / 15 at 96 dpi), of its class, with its caption and
-// font; no caption clipped. Screen readers name a box after the label just before it among the
-// window's controls.
+// font (that no caption is clipped is captions_test.cpp's, at every scale). Screen readers name a
+// box after the label just before it among the window's controls.
 TEST_F(Win32Window, EveryControlSitsWhereTheFormPutsItAt96Dpi) {
-    const HDC dc = GetDC(window.Handle());
     for (const kestrel::ControlDescription& row : kestrel::FrmPrincipalControls()) {
         SCOPED_TRACE(std::string(row.name));
         const HWND control = window.Control(row.name);
@@ -96,16 +95,7 @@ TEST_F(Win32Window, EveryControlSitsWhereTheFormPutsItAt96Dpi) {
         EXPECT_EQ(font.lfWeight, row.bold ? 700 : 400);
         EXPECT_EQ(font.lfCharSet, 0);
         EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
-
-        std::wstring shown = caption;
-        std::erase(shown, L'&');
-        const HGDIOBJ previous = SelectObject(dc, CreateFontIndirectW(&font));
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, shown.c_str(), int(shown.size()), &extent);
-        DeleteObject(SelectObject(dc, previous));
-        EXPECT_LE(extent.cx, row.twips.width / 15);
     }
-    ReleaseDC(window.Handle(), dc);
 }
 
 // Windows 7 has neither of the newer dpi calls and Windows 8.1 only the monitor's (shcore); Wine
@@ -286,8 +276,6 @@ protected:
         closer.join();
 
         EXPECT_TRUE(passRanWhileOpen);
-        EXPECT_EQ(BoxText(TextBox::txtVersao), L"10.50.4000.0 - SQL Server 2008 R2 Service Pack 2");
-        EXPECT_EQ(BoxText(TextBox::txtLocalBD), L"D:\\Dados\\São Paulo\\Quintara.mdf");
         EXPECT_EQ(server.count("LOGIN OK"), 1u);
     }
 };
