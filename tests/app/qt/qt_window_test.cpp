@@ -180,9 +180,6 @@ private slots:
         waitForThePass();
         QCOMPARE(m_program->answerer.messages, QStringList());
         QCOMPARE(m_program->Text(TextBox::txtBancoDados), QStringLiteral("QuintaraTreino"));
-        QCOMPARE(m_program->Text(TextBox::txtTamanhoBancoDados), QStringLiteral("48.00 MB"));
-        QCOMPARE(m_program->Text(TextBox::txtLocalBD),
-                 QStringLiteral("D:\\Dados\\Treinamento\\QuintaraTreino.mdf"));
     }
 
     void testingTheConnectionKeepsTheDialogOpenAndCancelChangesNothing() {
