@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -312,6 +313,22 @@ TEST_F(Handlers, ThePassFillsTheSixBoxesOrSaysWhyItCouldNot) {
             EXPECT_NE(services.messages[0].text.find(c.message), std::u16string::npos);
         }
     }
+}
+
+// A server that never answers the log-on is given up at the program's own bound, 15 seconds on
+// the clock, and the message says so.
+TEST_F(Handlers, AStalledLogOnIsGivenUpAfterFifteenSeconds) {
+    Scenario stalling = scenario;
+    stalling.faults = R"({"stall": true})";
+    const TdsTestServer stalled(stalling.Json());
+    const auto start = std::chrono::steady_clock::now();
+    ClickLerQuintara(stalled);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(14900));
+    EXPECT_LT(waited, std::chrono::seconds(20));
+    ExpectOneMessageWithoutThePassword();
+    EXPECT_NE(services.messages[0].text.find(u"não respondeu ao login em 15 segundos"),
+              std::u16string::npos);
 }
 
 // "Copiar tudo" copies only a window that a pass has filled, all of it, as the boxes hold it: not
