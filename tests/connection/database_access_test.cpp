@@ -87,12 +87,6 @@ TEST(TdsTestServer, EndsWithTheProcessThatStartedItHoweverThatEnds) {
 }
 #endif
 
-// The classic provider's bounds, which the program and its dialog use.
-TEST(DatabaseTimeouts, DefaultsAreFifteenSecondsToLogOnAndThirtyPerCommand) {
-    EXPECT_EQ(kestrel::DatabaseTimeouts{}.login, std::chrono::seconds(15));
-    EXPECT_EQ(kestrel::DatabaseTimeouts{}.query, std::chrono::seconds(30));
-}
-
 // A server that cannot be reached or found fails at once or within the log-on's bound, with a
 // message that says which and where ("@" is the server's own loopback address, "#" its port). A
 // real Browser does not answer for an instance it does not have; FreeTDS alone would ask for 16
