@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QIcon>
 #include <QScreen>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include "app/qt/qt_connection_prompt.h"
 #include "app/qt/qt_wait_pump.h"
 #include "app/qt/qt_window_services.h"
+#include "app/qt/window_icon.h"
 #include "settings/platform_registry.h"
 
 int main(int argc, char* argv[]) {
@@ -17,11 +17,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Kestrel"));
     QApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.norvik.Kestrel"));
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/kestrel-%1.png").arg(size), QSize(size, size));
-    }
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(KestrelIcon());
 
     FrmPrincipal window;
     QtWindowServices services(window);
