@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "base/failure.h"
-#include "connection/connection_string.h"
-#include "connection/connection_string_driver.h"
-#include "connection/connection_string_reader.h"
-#include "connection/data_link_string.h"
 #include "connection/database_error.h"
-#include "connection/stored_connection_string.h"
+#include "connection/driver_choice/connection_string_driver.h"
+#include "connection/ole_db/connection_string.h"
+#include "connection/ole_db/connection_string_reader.h"
+#include "connection/ole_db/data_link_string.h"
+#include "connection/ole_db/stored_connection_string.h"
 
 namespace {
 

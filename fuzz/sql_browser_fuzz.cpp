@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "connection/sql_browser.h"
+#include "connection/browser/sql_browser.h"
 
 namespace {
 

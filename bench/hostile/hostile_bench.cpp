@@ -17,7 +17,7 @@
 #include "base/failure.h"
 #include "connection/database_access.h"
 #include "connection/database_error.h"
-#include "connection/deadline_worker.h"
+#include "connection/driver_choice/deadline_worker.h"
 #include "inspection/inspection_pass.h"
 #include "support/recording_window_services.h"
 #include "support/scenario.h"

@@ -13,7 +13,7 @@
 
 #include "app/main_window_handlers.h"
 #include "bench/pass/raw_odbc_pass.h"
-#include "connection/connection_string.h"
+#include "connection/ole_db/connection_string.h"
 #include "inspection/inspection_pass.h"
 #include "support/quintara_settings.h"
 #include "support/recording_window_services.h"
@@ -79,9 +79,9 @@ int main(int argc, char* argv[]) {
     }
 
     // The same ODBC connection string that Kestrel's connect handed to the driver.
-    const std::u16string oleDb = U16(
-        "Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=Quintara;Data Source=127.0.0.1," + port +
-        ";Network Library=dbmssocn");
+    const std::u16string oleDb =
+        U16("Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=Quintara;Data Source=127.0.0.1," +
+            port + ";Network Library=dbmssocn");
     RawOdbcPass raw(
         kestrel::TranslateConnectionString(oleDb, u"", U16(scenario.password), u"FreeTDS").text);
     // The timer runs one pass per connect; here the pass runs again and again on one connection.

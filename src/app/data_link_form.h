@@ -4,8 +4,8 @@
 #include <variant>
 #include <vector>
 
-#include "connection/data_link_string.h"
 #include "connection/database_access.h"
+#include "connection/ole_db/data_link_string.h"
 
 // What the connection dialog decides, whatever toolkit draws it: the Qt and the Win32 dialog pass
 // the user's input in and show what comes out.

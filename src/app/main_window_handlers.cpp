@@ -9,7 +9,7 @@
 #include "base/text.h"
 #include "base/visible_text.h"
 #include "base/windows_1252.h"
-#include "connection/stored_connection_string.h"
+#include "connection/ole_db/stored_connection_string.h"
 #include "inspection/box_text.h"
 #include "inspection/inspection_pass.h"
 

@@ -6,16 +6,16 @@
 
 #include "base/failure.h"
 #include "base/text.h"
-#include "connection/connection_string.h"
-#include "connection/connection_string_driver.h"
-#include "connection/deadline_worker.h"
-#include "connection/driver_fallback.h"
-#include "connection/odbc_drivers.h"
-#include "connection/odbc_failure.h"
-#include "connection/odbc_handle.h"
-#include "connection/odbc_statement.h"
-#include "connection/remembered_driver.h"
-#include "connection/sql_browser.h"
+#include "connection/browser/sql_browser.h"
+#include "connection/driver_choice/connection_string_driver.h"
+#include "connection/driver_choice/deadline_worker.h"
+#include "connection/driver_choice/driver_fallback.h"
+#include "connection/driver_choice/remembered_driver.h"
+#include "connection/odbc/odbc_drivers.h"
+#include "connection/odbc/odbc_failure.h"
+#include "connection/odbc/odbc_handle.h"
+#include "connection/odbc/odbc_statement.h"
+#include "connection/ole_db/connection_string.h"
 
 namespace kestrel {
 

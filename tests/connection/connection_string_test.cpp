@@ -1,15 +1,15 @@
-#include "connection/connection_string.h"
+#include "connection/ole_db/connection_string.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "base/failure.h"
-#include "connection/connection_string_driver.h"
-#include "connection/connection_string_reader.h"
 #include "connection/database_access.h"
 #include "connection/database_error.h"
-#include "connection/stored_connection_string.h"
+#include "connection/driver_choice/connection_string_driver.h"
+#include "connection/ole_db/connection_string_reader.h"
+#include "connection/ole_db/stored_connection_string.h"
 #include "support/failure_of.h"
 #include "support/utf16.h"
 

@@ -23,7 +23,7 @@
 #include <thread>
 
 #include "base/failure.h"
-#include "connection/deadline_worker.h"
+#include "connection/driver_choice/deadline_worker.h"
 #include "support/dialog_string.h"
 #include "support/failure_of.h"
 #include "support/scenario.h"

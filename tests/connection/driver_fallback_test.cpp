@@ -1,6 +1,6 @@
 // Which driver is tried after which answer, and what the user is told when none reached the
 // server: the records are those the driver managers, FreeTDS and Microsoft's drivers give.
-#include "connection/driver_fallback.h"
+#include "connection/driver_choice/driver_fallback.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "connection/odbc_failure.h"
+#include "connection/odbc/odbc_failure.h"
 
 #include <gtest/gtest.h>
 

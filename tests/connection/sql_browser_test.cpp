@@ -1,6 +1,6 @@
 // Answers of the SQL Server Browser that the test server never sends: other protocols, damaged
 // datagrams.
-#include "connection/sql_browser.h"
+#include "connection/browser/sql_browser.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "connection/data_link_string.h"
+#include "connection/ole_db/data_link_string.h"
 #include "support/tds_test_server.h"
 #include "support/utf16.h"
 

@@ -4,7 +4,7 @@
 // FreeTDS and Microsoft's drivers give them: one set for each way an attempt can fail.
 #include <vector>
 
-#include "connection/odbc_diagnostics.h"
+#include "connection/odbc/odbc_diagnostics.h"
 
 namespace odbc_records {
 

@@ -1,4 +1,4 @@
-#include "connection/remembered_driver.h"
+#include "connection/driver_choice/remembered_driver.h"
 
 #include <map>
 #include <mutex>

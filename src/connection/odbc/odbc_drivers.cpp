@@ -1,4 +1,4 @@
-#include "connection/odbc_drivers.h"
+#include "connection/odbc/odbc_drivers.h"
 
 #include <algorithm>
 

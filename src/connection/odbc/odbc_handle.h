@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "connection/odbc_api.h"
+#include "connection/odbc/odbc_api.h"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "connection/odbc_diagnostics.h"
+#include "connection/odbc/odbc_diagnostics.h"
 
 #include <algorithm>
 

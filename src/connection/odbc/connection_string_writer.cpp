@@ -1,4 +1,4 @@
-#include "connection/connection_string_writer.h"
+#include "connection/odbc/connection_string_writer.h"
 
 #include "base/failure.h"
 #include "connection/database_error.h"

@@ -1,4 +1,4 @@
-#include "connection/deadline_worker.h"
+#include "connection/driver_choice/deadline_worker.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,6 +1,6 @@
-#include "connection/odbc_handle.h"
+#include "connection/odbc/odbc_handle.h"
 
-#include "connection/odbc_diagnostics.h"
+#include "connection/odbc/odbc_diagnostics.h"
 
 namespace kestrel {
 

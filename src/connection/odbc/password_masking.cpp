@@ -1,4 +1,4 @@
-#include "connection/password_masking.h"
+#include "connection/odbc/password_masking.h"
 
 #include <algorithm>
 

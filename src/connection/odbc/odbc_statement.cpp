@@ -1,8 +1,8 @@
-#include "connection/odbc_statement.h"
+#include "connection/odbc/odbc_statement.h"
 
 #include <algorithm>
 
-#include "connection/odbc_diagnostics.h"
+#include "connection/odbc/odbc_diagnostics.h"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "connection/connection_string_data_source.h"
+#include "connection/ole_db/connection_string_data_source.h"
 
 #include "base/failure.h"
 #include "base/text.h"

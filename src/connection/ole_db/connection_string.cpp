@@ -1,14 +1,14 @@
-#include "connection/connection_string.h"
+#include "connection/ole_db/connection_string.h"
 
 #include <vector>
 
 #include "base/failure.h"
 #include "base/text.h"
-#include "connection/connection_string_data_source.h"
-#include "connection/connection_string_driver.h"
-#include "connection/connection_string_reader.h"
-#include "connection/connection_string_writer.h"
 #include "connection/database_error.h"
+#include "connection/driver_choice/connection_string_driver.h"
+#include "connection/odbc/connection_string_writer.h"
+#include "connection/ole_db/connection_string_data_source.h"
+#include "connection/ole_db/connection_string_reader.h"
 
 namespace kestrel {
 

@@ -1,11 +1,11 @@
-#include "connection/odbc_failure.h"
+#include "connection/odbc/odbc_failure.h"
 
 #include <algorithm>
 
 #include "base/text.h"
 #include "base/visible_text.h"
 #include "connection/database_error.h"
-#include "connection/password_masking.h"
+#include "connection/odbc/password_masking.h"
 
 namespace kestrel {
 

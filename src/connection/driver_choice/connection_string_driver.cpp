@@ -1,4 +1,4 @@
-#include "connection/connection_string_driver.h"
+#include "connection/driver_choice/connection_string_driver.h"
 
 #include "base/text.h"
 

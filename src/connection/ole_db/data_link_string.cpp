@@ -1,6 +1,6 @@
-#include "connection/data_link_string.h"
+#include "connection/ole_db/data_link_string.h"
 
-#include "connection/ole_db_quoting.h"
+#include "connection/ole_db/ole_db_quoting.h"
 
 namespace kestrel {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "connection/odbc_api.h"
+#include "connection/odbc/odbc_api.h"
 
 namespace kestrel {
 

@@ -1,4 +1,4 @@
-#include "connection/sql_browser.h"
+#include "connection/browser/sql_browser.h"
 
 #include <algorithm>
 
@@ -6,10 +6,10 @@
 #include "base/text.h"
 #include "base/visible_text.h"
 #include "base/windows_1252.h"
-#include "connection/connection_string.h"
-#include "connection/connection_string_data_source.h"
+#include "connection/browser/udp_exchange.h"
 #include "connection/database_error.h"
-#include "connection/udp_exchange.h"
+#include "connection/ole_db/connection_string.h"
+#include "connection/ole_db/connection_string_data_source.h"
 
 namespace kestrel {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "connection/odbc_handle.h"
+#include "connection/odbc/odbc_handle.h"
 
 namespace kestrel {
 

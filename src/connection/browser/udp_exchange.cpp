@@ -1,4 +1,4 @@
-#include "connection/udp_exchange.h"
+#include "connection/browser/udp_exchange.h"
 
 #ifdef _WIN32
 #include <winsock2.h>

@@ -1,4 +1,4 @@
-#include "connection/ole_db_quoting.h"
+#include "connection/ole_db/ole_db_quoting.h"
 
 #include "base/text.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "connection/odbc_handle.h"
+#include "connection/odbc/odbc_handle.h"
 
 namespace kestrel {
 

@@ -1,6 +1,6 @@
-#include "connection/stored_connection_string.h"
+#include "connection/ole_db/stored_connection_string.h"
 
-#include "connection/ole_db_quoting.h"
+#include "connection/ole_db/ole_db_quoting.h"
 
 namespace kestrel {
 

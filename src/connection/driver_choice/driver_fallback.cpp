@@ -1,9 +1,9 @@
-#include "connection/driver_fallback.h"
+#include "connection/driver_choice/driver_fallback.h"
 
 #include <algorithm>
 
 #include "base/text.h"
-#include "connection/connection_string_driver.h"
+#include "connection/driver_choice/connection_string_driver.h"
 
 namespace kestrel {
 

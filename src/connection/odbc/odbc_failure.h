@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/failure.h"
-#include "connection/odbc_diagnostics.h"
+#include "connection/odbc/odbc_diagnostics.h"
 
 namespace kestrel {
 
