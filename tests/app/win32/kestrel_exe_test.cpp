@@ -173,24 +173,4 @@ TEST_F(KestrelExeWithSettings, EndingDuringAStalledWaitEndsTheProcessAtOnce) {
     }
 }
 
-TEST(KestrelExe, CancellingTheConnectionDialogShowsError91) {
-    const KestrelExe kestrel;
-    kestrel.Click(L"Ler Nova Conexão...");
-    const HWND dialog = kestrel.WaitForModal();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ControlText(dialog), L"Propriedades de vínculo de dados");
-    Answer(dialog, IDCANCEL);
-
-    const HWND box = WaitForWindow(
-        [&] {
-            const HWND found = FindOwnedDialog(kestrel.Window());
-            return found != dialog ? found : nullptr;
-        },
-        30s);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(ReadAndClose(kestrel, box).text,
-              L"Erro: A variável de objeto não foi definida: nenhuma conexão foi escolhida.");
-    EXPECT_EQ(kestrel.Box(L"Servidor:"), L"");
-}
-
 }  // namespace
