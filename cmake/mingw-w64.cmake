@@ -20,8 +20,18 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 # library); the link line must end static for -static to reach libstdc++ and winpthread.
 set(CMAKE_LINK_SEARCH_END_STATIC ON)
 
-# ctest, and GoogleTest's test discovery, run the Windows programs under Wine.
-find_program(KESTREL_WINE wine)
-if(KESTREL_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${KESTREL_WINE})
+# ctest, and GoogleTest's test discovery, run the Windows programs under Wine: the Wine that
+# scripts/wine-env.sh chooses, with the loader it names for Wine's further processes.
+execute_process(
+    COMMAND sh -c ". \"$1\" && printf '%s;%s' \"$KESTREL_WINE\" \"\${WINELOADER:-}\"" sh
+            ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-env.sh
+    OUTPUT_VARIABLE wine_choice RESULT_VARIABLE wine_env_failed)
+if(NOT wine_env_failed)
+    list(GET wine_choice 0 wine)
+    list(GET wine_choice 1 wine_loader)
+    if(wine_loader)
+        set(CMAKE_CROSSCOMPILING_EMULATOR env WINELOADER=${wine_loader} ${wine})
+    else()
+        set(CMAKE_CROSSCOMPILING_EMULATOR ${wine})
+    endif()
 endif()

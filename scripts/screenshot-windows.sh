@@ -7,6 +7,7 @@
 # Needs xvfb, xdotool, imagemagick and Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/wine-env.sh"
 build=${1:-$root/build-windows-release}
 out=${KESTREL_SCREENSHOT:-$root/docs/kestrel-windows.png}
 
@@ -29,12 +30,12 @@ export DESKTOP_SIZE=$((560 * dpi / 96))x$((440 * dpi / 96)) DPI=$dpi
 # reached from the keyboard, which every scale places alike: seven Tabs from txtServidor.
 "$root/scripts/demo.sh" "$build" bash -c '
     set -euo pipefail
-    wineboot -i >/dev/null 2>&1
+    "$KESTREL_WINE" wineboot -i >/dev/null 2>&1
     wineserver -w
-    wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
+    "$KESTREL_WINE" reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
     wineserver -w
     cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-    wine explorer /desktop=Kestrel,$DESKTOP_SIZE "$KESTREL_EXE" &
+    "$KESTREL_WINE" explorer /desktop=Kestrel,$DESKTOP_SIZE "$KESTREL_EXE" &
     desktop=$(xdotool search --sync --name "^Kestrel" | head -n 1)
     pixel() { import -window "$desktop" -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1; }
     middle_x=$(( ${DESKTOP_SIZE%x*} / 2 )) middle_y=$(( ${DESKTOP_SIZE#*x} / 2 ))

@@ -34,6 +34,9 @@ lintian --fail-on error "$deb" >"$work/lintian.out" 2>"$work/lintian.err" || lin
 cat "$work/lintian.out"
 grep -v '^running with root privileges' "$work/lintian.err" >&2 || true
 [ "$lintian_status" -eq 0 ] || { echo "lintian reports an error" >&2; exit 1; }
+# The program as shipped takes its libraries from where the system keeps them.
+dpkg-deb -x "$deb" "$work/unpacked"
+"$root/tests/package/run_path_check.sh" "$work/unpacked"
 
 if [ "$(id -u)" -ne 0 ]; then
     if ! sudo -n true 2>/dev/null; then

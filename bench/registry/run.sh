@@ -7,6 +7,7 @@
 # the first click only. Wine takes about 3 minutes to write the prefixes.)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/scripts/wine-env.sh"
 build=${1:-$root/build-release}
 runs=${2:-5}
 benches=("$build/bench/registry_bench")
@@ -43,8 +44,8 @@ store_settings() {
     for view in /reg:32 /reg:64; do
         for setting in "GerenciadorBancoDados SQLServer2000" "Servidor 127.0.0.1,$port" \
             "BancoBados Quintara" "NameUser quintara" "Password Demo#2015" "UsarSSI 0"; do
-            wine reg add "$quintara" /v "${setting%% *}" /t REG_SZ /d "${setting#* }" $view /f \
-                >/dev/null
+            "$KESTREL_WINE" reg add "$quintara" /v "${setting%% *}" /t REG_SZ \
+                /d "${setting#* }" $view /f >/dev/null
         done
     done
 }
@@ -63,7 +64,7 @@ out.write('Windows Registry Editor Version 5.00\n\n')
 for line in ($1):
     out.write(line + '\n')
 "
-    wine reg import "$(winepath -w "$work/import.reg")" >/dev/null 2>&1
+    "$KESTREL_WINE" reg import "$("$KESTREL_WINE" winepath -w "$work/import.reg")" >/dev/null 2>&1
     save
 }
 size_mb() { echo $(($(stat -c %s "$WINEPREFIX/system.reg") / 1048576)); }
@@ -88,7 +89,7 @@ grow_to() { # megabytes
 
 mkdir "$WINEPREFIX"
 wineserver -p
-wineboot -i >/dev/null 2>&1
+"$KESTREL_WINE" wineboot -i >/dev/null 2>&1
 store_settings
 save
 
@@ -100,8 +101,8 @@ for values in 20000 50000; do
         ['[HKEY_LOCAL_MACHINE\\\\%s\\\\Norvik\\\\Database]' % key] +
         ['\"Extra %05d\"=\"valor a mais %d\"' % (i, i) for i in range($values)] + ['']"
     row "$values values in the key"
-    wine reg delete "$quintara" /va /reg:32 /f >/dev/null
-    wine reg delete "$quintara" /va /reg:64 /f >/dev/null
+    "$KESTREL_WINE" reg delete "$quintara" /va /reg:32 /f >/dev/null
+    "$KESTREL_WINE" reg delete "$quintara" /va /reg:64 /f >/dev/null
     store_settings
     save
 done

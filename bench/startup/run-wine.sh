@@ -12,6 +12,7 @@ linux_build=${1:-$root/build-release}
 windows_build=${2:-$root/build-windows-release}
 runs=${3:-21}
 source "$root/bench/startup/probe.sh"
+source "$root/scripts/wine-env.sh"
 
 results=$(mktemp -d)
 xvfb_pid=""
@@ -26,14 +27,14 @@ trap cleanup EXIT
 start_xvfb "$results"
 mkdir "$WINEPREFIX"
 wineserver -p
-wineboot -i >/dev/null 2>&1
+"$KESTREL_WINE" wineboot -i >/dev/null 2>&1
 cp /usr/share/wine/fonts/sserife.fon "$WINEPREFIX/drive_c/windows/Fonts/"
 
 probe=$linux_build/bench/startup_probe
 for ((i = 0; i < runs; i++)); do
-    probe_into "$results/floor" wine "$windows_build/bench/minimal_window_win32.exe"
-    probe_into "$results/text" wine "$windows_build/bench/minimal_window_win32.exe" --text
-    probe_into "$results/kestrel" wine "$windows_build/src/app/win32/kestrel.exe"
+    probe_into "$results/floor" "$KESTREL_WINE" "$windows_build/bench/minimal_window_win32.exe"
+    probe_into "$results/text" "$KESTREL_WINE" "$windows_build/bench/minimal_window_win32.exe" --text
+    probe_into "$results/kestrel" "$KESTREL_WINE" "$windows_build/src/app/win32/kestrel.exe"
 done
 
 printf '%-28s %12s %14s\n' "median of $runs runs" "shown (ms)" "peak RSS (MB)"

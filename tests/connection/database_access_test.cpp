@@ -24,6 +24,7 @@
 
 #include "base/failure.h"
 #include "connection/driver_choice/deadline_worker.h"
+#include "connection/odbc/odbc_driver_manager.h"
 #include "support/dialog_string.h"
 #include "support/failure_of.h"
 #include "support/scenario.h"
@@ -86,6 +87,24 @@ TEST(TdsTestServer, EndsWithTheProcessThatStartedItHoweverThatEnds) {
     EXPECT_FALSE(listening());
 }
 #endif
+
+// A driver manager that cannot be loaded, or lacks a function the program calls, is told in
+// Portuguese, not a crash: a library that is not there, and one of the system's that is no ODBC.
+TEST(OdbcDriverManager, OneThatCannotBeUsedIsToldAsAFailure) {
+#ifdef _WIN32
+    const char* const libraries[][2] = {{"kestrel-nenhum.dll", "não pôde ser carregado"},
+                                        {"kernel32.dll", "não tem a função SQLAllocHandle"}};
+#else
+    const char* const libraries[][2] = {{"libkestrel-nenhum.so.2", "não pôde ser carregado"},
+                                        {"libm.so.6", "não tem a função SQLAllocHandle"}};
+#endif
+    for (const auto& [library, says] : libraries) {
+        const Failure failure = FailureOf([&] { kestrel::LoadOdbcEntryPoints(library); });
+        EXPECT_EQ(failure.number, database_error::kProviderNotFound) << library;
+        EXPECT_NE(failure.description.find(U16(says)), std::u16string::npos)
+            << Narrow(failure.description);
+    }
+}
 
 // A server that cannot be reached or found fails at once or within the log-on's bound, with a
 // message that says which and where ("@" is the server's own loopback address, "#" its port). A

@@ -10,21 +10,26 @@
 // kestrel.exe started as a user starts it, and looked at and driven from outside its process.
 // KESTREL_EXE is the program as the build made it.
 
-// The program as the build made it; a Unix path is seen through Wine's drive Z:.
-inline std::wstring ProgramPath() {
+// A file as the build names it; a Unix path is seen through Wine's drive Z:.
+inline std::wstring BuiltFile(const char* built) {
     std::wstring path;
-    for (const char* c = KESTREL_EXE; *c != '\0'; ++c) {
+    for (const char* c = built; *c != '\0'; ++c) {
         path += *c == '/' ? L'\\' : wchar_t(*c);
     }
-    return KESTREL_EXE[0] == '/' ? L"Z:" + path : path;
+    return built[0] == '/' ? L"Z:" + path : path;
+}
+
+// The program as the build made it.
+inline std::wstring ProgramPath() {
+    return BuiltFile(KESTREL_EXE);
 }
 
 class KestrelExe {
 public:
-    KestrelExe() {
+    explicit KestrelExe(const std::wstring& program = ProgramPath()) {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
+        std::wstring commandLine = L"\"" + program + L"\"";
         if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             nullptr, &startup, &m_process)) {
             return;

@@ -4,14 +4,16 @@
 
 namespace {
 
-// A system DLL by its full path, never one that the program's folder or the current one holds.
+// A system DLL by its full path, never one that the program's folder or the current one holds;
+// the DLLs it needs are looked for beside it first (LOAD_WITH_ALTERED_SEARCH_PATH, Windows XP).
 HMODULE LoadSystemLibrary(const wchar_t* name) {
     wchar_t folder[MAX_PATH];
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
         return nullptr;
     }
-    return LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
+    return LoadLibraryExW((std::wstring(folder, length) + L"\\" + name).c_str(), nullptr,
+                          LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 template <typename Function>

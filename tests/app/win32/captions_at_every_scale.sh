@@ -5,6 +5,7 @@
 # prefix and the X server of scripts/test-windows.sh and leaves the prefix as it found it: 96 dpi,
 # the font in place.
 set -euo pipefail
+source "$(dirname "$0")/../../../scripts/wine-env.sh"
 tests=$1  # kestrel_win32_tests.exe as built
 font=$WINEPREFIX/drive_c/windows/Fonts/sserife.fon
 
@@ -14,7 +15,7 @@ set_up() { # dpi bitmap-font(0/1)
     else
         rm -f "$font"
     fi
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    "$KESTREL_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
     # Every Wine process reads the scale and the fonts as it starts.
     wineserver -k
     wineserver -w
@@ -27,7 +28,7 @@ for dpi in 96 120 144 192; do
         echo "== captions at $dpi dpi, bitmap font: $bitmap"
         set_up "$dpi" "$bitmap"
         KESTREL_EXPECT_DPI=$dpi KESTREL_EXPECT_BITMAP_FONT=$bitmap \
-            wine "$tests" --gtest_filter='CaptionsWhole.*' --gtest_brief=1 || failed=1
+            "$KESTREL_WINE" "$tests" --gtest_filter='CaptionsWhole.*' --gtest_brief=1 || failed=1
     done
 done
 set_up 96 1

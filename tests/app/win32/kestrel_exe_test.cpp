@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -91,6 +93,37 @@ TEST_F(KestrelExeWithSettings, LerQuintaraFillsEveryBox) {
     EXPECT_EQ(FindOwnedDialog(kestrel.Window()), nullptr);
     EXPECT_EQ(m_server.count("LOGIN OK user=sa database=Quintara"), 1u);
     EXPECT_EQ(m_server.count("BROWSER INSTANCE QUINTARA"), 1u);
+}
+
+// An odbc32.dll saved beside kestrel.exe is not loaded, even where Windows looks in the program's
+// folder first for it, as for every DLL that is not a known one (WINEDLLOVERRIDES="odbc32=n,b",
+// which Wine reads as a process starts): the program takes the system's and reaches the server.
+TEST_F(KestrelExeWithSettings, AnOdbc32BesideTheProgramIsNotLoaded) {
+    const char* overrides = std::getenv("WINEDLLOVERRIDES");
+    if (overrides == nullptr || std::string_view(overrides) != "odbc32=n,b") {
+        GTEST_SKIP() << "ctest runs this with WINEDLLOVERRIDES=odbc32=n,b";
+    }
+    wchar_t temp[MAX_PATH];
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::filesystem::path folder =
+        std::filesystem::path(temp) /
+        (L"kestrel-planted-" + std::to_wstring(GetCurrentProcessId()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(ProgramPath(), folder / L"kestrel.exe");
+    std::filesystem::copy_file(BuiltFile(KESTREL_PLANTED_ODBC32), folder / L"odbc32.dll");
+    StoreSettings();
+    {
+        const KestrelExe kestrel((folder / L"kestrel.exe").wstring());
+        ASSERT_NE(kestrel.Window(), nullptr) << "exit code " << kestrel.ExitCode();
+        kestrel.Click(L"Ler Quintara...");
+        WaitForWindow(
+            [&] { return kestrel.Box(L"Local Banco:").empty() ? nullptr : kestrel.Window(); }, 30s);
+        EXPECT_EQ(kestrel.Box(L"Nome do Banco de Dados:"), L"Quintara");
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / L"planted-odbc32-loaded"));
+    EXPECT_EQ(m_server.count("LOGIN OK user=sa database=Quintara"), 1u);
+    std::filesystem::remove_all(folder);
 }
 
 // One plain box over the window, the password never in it: an unsupported manager with the

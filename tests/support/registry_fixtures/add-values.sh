@@ -4,6 +4,7 @@
 # as the test files; scripts/test-windows.sh writes them afresh for the tests that run under Wine.
 # Run it with a wineserver running (wineserver -p), or each "reg add" starts its own.
 set -eu
+. "$(dirname "$0")/../../../scripts/wine-env.sh"
 # Wine reads the command line in the locale's character set.
 export LC_ALL=C.UTF-8
 
@@ -11,8 +12,8 @@ export LC_ALL=C.UTF-8
 # writes its own view by default: a value names its view, the 64-bit one where no other is said.
 add() {
     case " $* " in
-        *" /reg:32 "* | *" /reg:64 "*) wine reg add "$@" /f >/dev/null ;;
-        *) wine reg add "$@" /reg:64 /f >/dev/null ;;
+        *" /reg:32 "* | *" /reg:64 "*) "$KESTREL_WINE" reg add "$@" /f >/dev/null ;;
+        *) "$KESTREL_WINE" reg add "$@" /reg:64 /f >/dev/null ;;
     esac
 }
 

@@ -5,6 +5,7 @@
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../../scripts/wine-env.sh"
 prefix=$(mktemp -d)
 trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
 export WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=C.UTF-8
@@ -12,7 +13,7 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all LC_ALL=C.UTF-8
 # One wineserver for the whole run, so that each "reg add" does not start its own; it saves the
 # registry files when it ends, a few seconds after the last edit.
 wineserver -p5
-wineboot -i >/dev/null 2>&1
+"$KESTREL_WINE" wineboot -i >/dev/null 2>&1
 
 "$here/add-values.sh"
 
