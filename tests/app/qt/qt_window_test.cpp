@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QtTest>
@@ -107,7 +108,8 @@ private slots:
         QCOMPARE(visited, expected);
     }
 
-    // A message box shows plain text under the program's title, every line.
+    // A message box shows plain text under the program's title, every line; one that a server
+    // made endless still fits the screen, its OK button within reach.
     void messageBoxesArePlainTextUnderTheProgramsTitle() {
         m_program->services.ShowMessage(u"primeira <b>linha</b>\r\nsegunda",
                                         kestrel::MessageIcon::None);
@@ -115,6 +117,18 @@ private slots:
                  QStringList{QStringLiteral("primeira <b>linha</b>\nsegunda")});
         QCOMPARE(m_program->answerer.lastTitle, QStringLiteral("Kestrel"));
         QCOMPARE(m_program->answerer.lastFormat, Qt::PlainText);
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        for (const std::u16string& line :
+             {std::u16string(u"Instância OUTRA"), std::u16string(5000, u'W'),
+              u"OUTRA WWWWWW " + std::u16string(36, u'W')}) {
+            std::u16string endless;
+            for (int copy = 0; copy < 2000; ++copy) {
+                endless += line + u"\r\n";
+            }
+            m_program->services.ShowMessage(endless, kestrel::MessageIcon::None);
+            QVERIFY(m_program->answerer.lastSize.height() <= screen.height());
+            QVERIFY(m_program->answerer.lastSize.width() <= screen.width());
+        }
     }
 
     void lerQuintaraFillsEveryBox() {
