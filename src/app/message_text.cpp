@@ -11,8 +11,12 @@ std::u16string MessageBoxText(std::u16string_view text) {
     text = whole;
     std::size_t end = 0;
     for (std::size_t lines = 1, width = 0; end < text.size(); ++end) {
-        const bool newLine = text[end] == u'\n' || width == kMessageLineWidth;
-        width = newLine ? 0 : width + 1;
+        if (text[end] == u'\r') {
+            continue;
+        }
+        const bool lineBreak = text[end] == u'\n';
+        const bool newLine = lineBreak || width == kMessageLineWidth;
+        width = newLine ? (lineBreak ? 0 : 1) : width + 1;
         if (newLine && ++lines > kMessageLines) {
             break;
         }
