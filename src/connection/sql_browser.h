@@ -28,11 +28,11 @@ struct BrowserInstance {
 std::optional<std::vector<BrowserInstance>> ReadSqlBrowserAnswer(std::string_view datagram);
 
 // Asks the Browser of `host` for the TCP port of `instance`, and for its list of instances; both
-// questions go again every second until an answer comes or `wait` has passed. Throws Failure with
-// a Portuguese description naming the instance and the host when the host's name gives no
-// address, when no Browser answers, when the Browser does not know the instance (its list lacks
-// it) or knows it without TCP or with a port that is not one. Gives the instance as the Browser
-// describes it, its port there.
+// questions go again every second until an answer comes or `wait` has passed, the host's name
+// resolved within it. Throws Failure with a Portuguese description naming the instance and the
+// host when the host's name gives no address or none in time, when no Browser answers, when the
+// Browser does not know the instance (its list lacks it) or knows it without TCP or with a port
+// that is not one. Gives the instance as the Browser describes it, its port there.
 BrowserInstance AskSqlBrowserForPort(std::u16string_view host, std::u16string_view instance,
                                      std::chrono::milliseconds wait);
 

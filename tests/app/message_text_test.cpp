@@ -25,10 +25,10 @@ TEST(MessageBoxText, KeepsEveryMessageWithinTheScreensBounds) {
     } cases[] = {
         {"a message as it is", Lines(3, u"linha"), Lines(3, u"linha")},
         {"the lines past the 30th", Lines(2000, u"linha"), Lines(30, u"linha") + u"…"},
-        {"a long line as the lines it fills", Lines(3, std::u16string(1000, u'x')),
-         std::u16string(1000, u'x') + u"\r\n" + std::u16string(500, u'x') + u"…"},
+        {"a run without a blank broken, then cut", Lines(3, std::u16string(1000, u'x')),
+         Lines(30, std::u16string(50, u'x')) + u"…"},
         {"not between the halves of a pair", std::u16string(1499, u'x') + surrogatePair + u"y",
-         std::u16string(1499, u'x') + u"…"},
+         Lines(29, std::u16string(50, u'x')) + u"\r\n" + std::u16string(49, u'x') + u"…"},
         {"a NUL shown", std::u16string(u"a\0b - n. 3", 10), u"a\u2400b - n. 3"},
     };
     for (const auto& c : cases) {
