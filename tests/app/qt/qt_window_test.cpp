@@ -223,6 +223,29 @@ private slots:
                  QStringLiteral("D:\\Dados\\Treinamento\\QuintaraTreino.mdf"));
     }
 
+    // A database whose name holds a line break is listed on one line, the break as signs, and
+    // picking it connects to the database of that very name.
+    void aDatabaseNamedWithControlsIsListedAsSignsAndReachedByItsName() {
+        Scenario scenario = BrowserWithTwoDatabases();
+        scenario.databases[1].name = "Quintara\r\nTreino";
+        m_program = std::make_unique<QtProgram>(scenario);
+        s_address = m_program->server.address();
+        const QString shown = Q(u"Quintara\u240D\u240ATreino");
+        m_program->answerer.steps = {[](DataLinkDialog* dialog) {
+            fill(dialog, QStringLiteral("sa"), QStringLiteral("Senha;1}"));
+            dialog->findChild<QPushButton*>(QStringLiteral("refresh"))->click();
+        }};
+        m_program->answerer.steps.push_back([shown](DataLinkDialog* dialog) {
+            auto* databases = dialog->findChild<QComboBox*>(QStringLiteral("database"));
+            databases->setCurrentIndex(databases->findText(shown));
+            dialog->accept();
+        });
+        QTest::mouseClick(m_program->window.cmdNovaConexao, Qt::LeftButton);
+        waitForThePass();
+        QCOMPARE(m_program->answerer.messages, QStringList());
+        QCOMPARE(m_program->Text(TextBox::txtBancoDados), shown);
+    }
+
     void testingTheConnectionKeepsTheDialogOpenAndCancelChangesNothing() {
         m_program->answerer.steps = {[](DataLinkDialog* dialog) {
             fill(dialog, QStringLiteral("sa"), QStringLiteral("errada"));
