@@ -8,6 +8,15 @@
 
 namespace kestrel {
 
+namespace {
+
+std::u16string DatabaseNamed(const std::vector<ListedDatabase>& listed, std::u16string_view field) {
+    const auto found = std::ranges::find(listed, field, &ListedDatabase::shown);
+    return found != listed.end() ? found->name : std::u16string(field);
+}
+
+}  // namespace
+
 LogOnFieldsEnabled EnabledLogOnFields(const DataLinkFields& fields) {
     const bool serverLogin = !fields.integratedSecurity;
     return {serverLogin, serverLogin && !fields.blankPassword, serverLogin};
@@ -68,11 +77,6 @@ std::vector<ListedDatabase> ShownDatabases(const std::vector<std::u16string>& na
         listed.push_back({std::move(shown), name});
     }
     return listed;
-}
-
-std::u16string DatabaseNamed(const std::vector<ListedDatabase>& listed, std::u16string_view field) {
-    const auto found = std::ranges::find(listed, field, &ListedDatabase::shown);
-    return found != listed.end() ? found->name : std::u16string(field);
 }
 
 }  // namespace kestrel

@@ -38,6 +38,8 @@ struct LogOnFieldsEnabled {
 };
 LogOnFieldsEnabled EnabledLogOnFields(const DataLinkFields& fields);
 
+// The database is the server's own name of the listed database that the field shows, else the
+// text as typed.
 DataLinkChoices ChoicesOf(const DataLinkFields& fields);
 // The OLE DB connection string that the dialog yields when the user confirms.
 std::u16string ConnectionStringOf(const DataLinkFields& fields);
@@ -58,9 +60,5 @@ std::variant<std::vector<ListedDatabase>, DataLinkNotice> ListDataLinkDatabases(
 
 // The list as the dialog shows it, in the server's order.
 std::vector<ListedDatabase> ShownDatabases(const std::vector<std::u16string>& names);
-
-// The database that the field names: the name of the listed database that it shows, else the
-// text as typed.
-std::u16string DatabaseNamed(const std::vector<ListedDatabase>& listed, std::u16string_view field);
 
 }  // namespace kestrel

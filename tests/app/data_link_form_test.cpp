@@ -53,7 +53,12 @@ TEST(DataLinkForm, TheDatabaseListShowsSignsAndGivesBackTheServersName) {
     ASSERT_EQ(listed.size(), names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(listed[i].shown, shown[i]);
-        EXPECT_EQ(kestrel::DatabaseNamed(listed, shown[i]), names[i]);
+        EXPECT_EQ(
+            kestrel::ChoicesOf(DataLinkFields{.database = shown[i], .listedDatabases = listed})
+                .database,
+            names[i]);
     }
-    EXPECT_EQ(kestrel::DatabaseNamed(listed, u"Outra"), u"Outra");
+    EXPECT_EQ(kestrel::ChoicesOf(DataLinkFields{.database = u"Outra", .listedDatabases = listed})
+                  .database,
+              u"Outra");
 }
