@@ -287,9 +287,8 @@ TEST(DatabaseAccess, ABrowserWithoutAPortLeavesTheInstanceToTheDriversThatFindIt
     scenario.password = "senha";
     const TdsTestServer server(scenario.Json());
     Connection connection({std::chrono::seconds(6), std::chrono::seconds(6)});
-    const Failure failure = FailureOf([&] {
-        connection.Open(ToServer(server.address() + "\\QUINTARA"), u"", u"senha");
-    });
+    const Failure failure = FailureOf(
+        [&] { connection.Open(ToServer(server.address() + "\\QUINTARA"), u"", u"senha"); });
     EXPECT_EQ(failure.description, u"");
     EXPECT_TRUE(connection.IsOpen());
     EXPECT_EQ(server.count("LOGIN OK"), 1u);
