@@ -1,8 +1,21 @@
 #include "app/data_link_form.h"
 
+#include <algorithm>
+
+#include "base/text.h"
+#include "base/visible_text.h"
 #include "connection/connection_check.h"
 
 namespace kestrel {
+
+namespace {
+
+std::u16string DatabaseNamed(const std::vector<ListedDatabase>& listed, std::u16string_view field) {
+    const auto found = std::ranges::find(listed, field, &ListedDatabase::shown);
+    return found != listed.end() ? found->name : std::u16string(field);
+}
+
+}  // namespace
 
 LogOnFieldsEnabled EnabledLogOnFields(const DataLinkFields& fields) {
     const bool serverLogin = !fields.integratedSecurity;
@@ -12,7 +25,7 @@ LogOnFieldsEnabled EnabledLogOnFields(const DataLinkFields& fields) {
 DataLinkChoices ChoicesOf(const DataLinkFields& fields) {
     DataLinkChoices chosen{.server = fields.server,
                            .integratedSecurity = fields.integratedSecurity,
-                           .database = fields.database};
+                           .database = DatabaseNamed(fields.listedDatabases, fields.database)};
     if (!fields.integratedSecurity) {
         chosen.userName = fields.userName;
         chosen.password = fields.blankPassword ? u"" : fields.password;
@@ -32,16 +45,38 @@ DataLinkNotice TestDataLink(const DataLinkFields& fields, DatabaseTimeouts timeo
     return {u"Teste de conexão concluído com êxito.", false};
 }
 
-std::variant<std::vector<std::u16string>, DataLinkNotice> ListDataLinkDatabases(
+std::variant<std::vector<ListedDatabase>, DataLinkNotice> ListDataLinkDatabases(
     const DataLinkFields& fields, DatabaseTimeouts timeouts) {
     DataLinkFields withoutDatabase = fields;
     withoutDatabase.database.clear();
     try {
-        return ListDatabases(ConnectionStringOf(withoutDatabase), timeouts);
+        return ShownDatabases(ListDatabases(ConnectionStringOf(withoutDatabase), timeouts));
     } catch (const Failure& failure) {
         return DataLinkNotice{
             u"Não foi possível obter a lista de bancos de dados:\n" + failure.description, true};
     }
+}
+
+std::vector<ListedDatabase> ShownDatabases(const std::vector<std::u16string>& names) {
+    // SQL Server's names are at most 128 characters long.
+    constexpr std::size_t kLongestName = 128;
+    std::vector<ListedDatabase> listed;
+    const auto taken = [&](std::u16string_view shown, std::u16string_view name) {
+        return std::ranges::any_of(
+                   listed, [&](const ListedDatabase& other) { return other.shown == shown; }) ||
+               std::ranges::any_of(names, [&](const std::u16string& other) {
+                   return other == shown && other != name;
+               });
+    };
+    for (const std::u16string& name : names) {
+        const std::u16string visible = VisibleBeginning(name, kLongestName);
+        std::u16string shown = visible;
+        for (long long copy = 2; taken(shown, name); ++copy) {
+            shown = visible + u" (" + DecimalText(copy) + u")";
+        }
+        listed.push_back({std::move(shown), name});
+    }
+    return listed;
 }
 
 }  // namespace kestrel

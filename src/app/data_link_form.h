@@ -11,14 +11,23 @@
 // the user's input in and show what comes out.
 namespace kestrel {
 
-// The dialog's fields as the user left them.
+// A database of the server's list as the dialog shows it: its name in one line with visible signs
+// (a direction override or a line break in it is the server's, and must not pass for another
+// name), made unique in the list, and the name itself.
+struct ListedDatabase {
+    std::u16string shown;
+    std::u16string name;
+};
+
+// The dialog's fields as the user left them, and the databases last listed.
 struct DataLinkFields {
     std::u16string server{};
     bool integratedSecurity = false;
     std::u16string userName{};
     std::u16string password{};
     bool blankPassword = false;
-    std::u16string database{};
+    std::u16string database{};  // as the field shows it
+    std::vector<ListedDatabase> listedDatabases{};
 };
 
 // Which log-on fields take input: none with integrated security, no password when it is blank.
@@ -29,6 +38,8 @@ struct LogOnFieldsEnabled {
 };
 LogOnFieldsEnabled EnabledLogOnFields(const DataLinkFields& fields);
 
+// The database is the server's own name of the listed database that the field shows, else the
+// text as typed.
 DataLinkChoices ChoicesOf(const DataLinkFields& fields);
 // The OLE DB connection string that the dialog yields when the user confirms.
 std::u16string ConnectionStringOf(const DataLinkFields& fields);
@@ -44,7 +55,10 @@ DataLinkNotice TestDataLink(const DataLinkFields& fields, DatabaseTimeouts timeo
 
 // "Atualizar lista": the server's databases, or why they could not be had. The database typed in
 // the dialog does not take part: it may be the one that does not exist.
-std::variant<std::vector<std::u16string>, DataLinkNotice> ListDataLinkDatabases(
+std::variant<std::vector<ListedDatabase>, DataLinkNotice> ListDataLinkDatabases(
     const DataLinkFields& fields, DatabaseTimeouts timeouts);
+
+// The list as the dialog shows it, in the server's order.
+std::vector<ListedDatabase> ShownDatabases(const std::vector<std::u16string>& names);
 
 }  // namespace kestrel

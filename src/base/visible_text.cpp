@@ -47,4 +47,12 @@ std::u16string VisibleText(std::u16string_view text) {
     return visible;
 }
 
+std::u16string VisibleBeginning(std::u16string_view text, std::size_t most) {
+    if (text.size() <= most) {
+        return VisibleText(text);
+    }
+    const bool pairAtTheCut = most > 0 && IsHighSurrogate(text[most - 1]);
+    return VisibleText(text.substr(0, most - (pairAtTheCut ? 1 : 0))) + u"…";
+}
+
 }  // namespace kestrel

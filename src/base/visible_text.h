@@ -12,4 +12,9 @@ namespace kestrel {
 // neither hide nor reorder what a box or a message shows.
 std::u16string VisibleText(std::u16string_view text);
 
+// The first `most` characters of `text` (a surrogate pair is not split) as VisibleText shows them,
+// and "…" when there were more: a server's name or field in a message, which it may make as long
+// as it likes.
+std::u16string VisibleBeginning(std::u16string_view text, std::size_t most);
+
 }  // namespace kestrel

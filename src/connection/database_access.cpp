@@ -288,6 +288,9 @@ void Connection::Open(std::u16string_view connectionString, std::u16string_view 
     if (!attempts.AnyDriver()) {
         ThrowNoDriver();
     }
+    if (instance.finding) {
+        attempts.WithoutInstancePort(*instance.finding);
+    }
     while (const std::optional<std::u16string> driver = attempts.Next()) {
         std::vector<OdbcDiagnostic> diagnostics;
         try {

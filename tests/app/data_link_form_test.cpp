@@ -38,3 +38,27 @@ TEST(DataLinkForm, TheLogOnChoiceDecidesWhichFieldsCountAndTakeInput) {
         EXPECT_EQ(kestrel::ConnectionStringOf(fields), c.expected);
     }
 }
+
+// The list shows each name of the server on one line, its controls and direction overrides as
+// signs, and no two alike; the name chosen from it is the server's own.
+TEST(DataLinkForm, TheDatabaseListShowsSignsAndGivesBackTheServersName) {
+    const std::vector<std::u16string> names = {
+        u"Quintara", u"\u202EanirtniuQ", u"Linha\r\nDois", u"X\u2066", u"X\uFFFD", u"X\u202E",
+    };
+    const std::vector<std::u16string> shown = {
+        u"Quintara",    u"\uFFFDanirtniuQ", u"Linha\u240D\u240ADois",
+        u"X\uFFFD (2)", u"X\uFFFD",         u"X\uFFFD (3)",
+    };
+    const std::vector<kestrel::ListedDatabase> listed = kestrel::ShownDatabases(names);
+    ASSERT_EQ(listed.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(listed[i].shown, shown[i]);
+        EXPECT_EQ(
+            kestrel::ChoicesOf(DataLinkFields{.database = shown[i], .listedDatabases = listed})
+                .database,
+            names[i]);
+    }
+    EXPECT_EQ(kestrel::ChoicesOf(DataLinkFields{.database = u"Outra", .listedDatabases = listed})
+                  .database,
+              u"Outra");
+}

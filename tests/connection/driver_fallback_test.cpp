@@ -27,6 +27,24 @@ std::u16string Told(const Records& records) {
     return u"<" + (records.empty() ? u"" : records.back().message) + u">";
 }
 
+// Fails an attempt with each of `answers` in turn: the drivers tried, and what the user is told.
+std::pair<std::vector<std::u16string>, std::u16string> Attempted(
+    DriverAttempts& attempts, const std::vector<const Records*>& answers) {
+    std::vector<std::u16string> tried;
+    for (const Records* answer : answers) {
+        const std::optional<std::u16string> next = attempts.Next();
+        if (!next) {
+            return {tried, u"(no driver left)"};
+        }
+        tried.push_back(*next);
+        attempts.Failed(*answer, {database_error::kDriverFailure, Told(*answer)});
+    }
+    if (attempts.Next()) {
+        return {tried, u"(a driver left)"};
+    }
+    return {tried, attempts.Result(u"srv").description};
+}
+
 TEST(DriverFallback, TriesTheNextInstalledDriverOnlyWhenTheDriverFailed) {
     struct Case {
         const char* what;
@@ -72,16 +90,8 @@ TEST(DriverFallback, TriesTheNextInstalledDriverOnlyWhenTheDriverFailed) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DriverAttempts attempts(c.installed, c.serverMajor, c.remembered);
-        std::vector<std::u16string> tried;
-        for (const Records* answer : c.answers) {
-            const std::optional<std::u16string> next = attempts.Next();
-            ASSERT_TRUE(next.has_value());
-            tried.push_back(*next);
-            attempts.Failed(*answer, {database_error::kDriverFailure, Told(*answer)});
-        }
-        EXPECT_EQ(attempts.Next(), std::nullopt);
+        const auto [tried, told] = Attempted(attempts, c.answers);
         EXPECT_EQ(tried, c.tried);
-        const std::u16string told = attempts.Result(u"srv").description;
         if (c.told.ends_with(u"...")) {
             EXPECT_TRUE(told.starts_with(c.told.substr(0, c.told.size() - 3)))
                 << testing::PrintToString(told);
@@ -90,6 +100,49 @@ TEST(DriverFallback, TriesTheNextInstalledDriverOnlyWhenTheDriverFailed) {
         }
     }
     EXPECT_FALSE(DriverAttempts({u"PostgreSQL Unicode"}, {}, {}).AnyDriver());
+}
+
+// A Browser that gives no port for the instance (silent, no TCP, an instance it does not list)
+// keeps out only the driver that needs the port; the others find the instance their own way, and
+// what the Browser said ends the message when they did not reach the server either.
+TEST(DriverFallback, ABrowserWithoutAPortKeepsOutOnlyTheDriverThatNeedsIt) {
+    const std::u16string browser = u"<the Browser did not answer>";
+    const struct {
+        const char* what;
+        std::vector<std::u16string> installed;
+        std::optional<std::u16string> remembered;
+        std::vector<const Records*> answers;
+        std::vector<std::u16string> tried;
+        std::u16string told;
+    } cases[] = {
+        {"FreeTDS alone: the Browser's word alone", {kTds}, {}, {}, {}, browser},
+        {"Microsoft's driver did not find it either",
+         {k18, kTds},
+         {},
+         {&kNoListener},
+         {k18},
+         Told(kNoListener) + u"\r\n" + browser},
+        {"the remembered FreeTDS is left out too",
+         {kTds, kClassic},
+         kTds,
+         {&kTimedOut},
+         {kClassic},
+         Told(kTimedOut) + u"\r\n" + browser},
+        {"a library left behind, then the classic driver reached the server",
+         {k18, kTds, kClassic},
+         {},
+         {&kLibraryMissing, &kLoginRefused},
+         {k18, kClassic},
+         Told(kLoginRefused)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DriverAttempts attempts(c.installed, {}, c.remembered);
+        attempts.WithoutInstancePort({database_error::kDriverFailure, browser});
+        const auto [tried, told] = Attempted(attempts, c.answers);
+        EXPECT_EQ(tried, c.tried);
+        EXPECT_EQ(told, c.told);
+    }
 }
 
 }  // namespace

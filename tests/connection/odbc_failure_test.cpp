@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "connection/database_error.h"
+#include "support/odbc_records.h"
 
 using kestrel::DatabaseStep;
 using kestrel::OdbcDiagnostic;
@@ -48,13 +49,8 @@ const Case kCases[] = {
      database_error::kDriverFailure,
      u"A conexão com o servidor SQL Server \"srv,1433\" foi interrompida. Verifique a rede e se o "
      u"servidor continua em execução. (Read from the server failed)"},
-    {"a driver that cannot be loaded",
-     DatabaseStep::Connecting,
-     {{u"01000", 0, u"[unixODBC][Driver Manager]Can't open lib 'libtdsodbc.so' : file not found"},
-      {u"IM002", 0,
-       u"[unixODBC][Driver Manager]Data source name not found and no default driver "
-       u"specified"}},
-     database_error::kProviderNotFound,
+    {"a driver that cannot be loaded, in unixODBC's words under a mere warning",
+     DatabaseStep::Connecting, odbc_records::kLibraryMissing, database_error::kProviderNotFound,
      u"O driver ODBC \"FreeTDS\" não pôde ser carregado; reinstale-o."},
     {"another driver failure keeps the driver's words",
      DatabaseStep::Running,
@@ -71,6 +67,11 @@ const Case kCases[] = {
      {{u"42000", 50000, u"[FreeTDS][SQL Server]Falha\r\nOK \u202Eabc\x1B[2J"}},
      50000,
      u"Falha\u240D\u240AOK \uFFFDabc\u241B[2J"},
+    {"a server's message no longer than SQL Server's longest",
+     DatabaseStep::Running,
+     {{u"42000", 50000, std::u16string(40000, u'x')}},
+     50000,
+     std::u16string(2047, u'x') + u"…"},
 };
 
 TEST(OdbcFailure, DescribesEachKindOfFailure) {

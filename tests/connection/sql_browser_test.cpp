@@ -1,11 +1,16 @@
 // Answers of the SQL Server Browser that the test server never sends: other protocols, damaged
-// datagrams.
+// datagrams; and the names that a Browser's list puts before the user.
 #include "connection/browser/sql_browser.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
+
+#include "support/failure_of.h"
+#include "support/scenario.h"
+#include "support/tds_test_server.h"
+#include "support/utf16.h"
 
 namespace {
 
@@ -69,6 +74,27 @@ TEST(SqlBrowserAnswer, ReadsTheInstancesAndTheirTcpPorts) {
             EXPECT_EQ(instances, *c.instances);
         }
     }
+}
+
+// The names are the server's text: a forged line of success, a NUL, a name of any length and any
+// number of names reach the message as signs, each cut, the first ten, then how many more.
+TEST(SqlBrowser, NamesTheInstancesOfAnUnknownOneAsSignsWithinBounds) {
+    Scenario scenario;
+    scenario.address = "own";
+    scenario.browserInstances = {"OUTRA\r\n\r\nTeste de conexao concluido com exito.\r\n",
+                                 std::string("NUL\0FIM", 7)};
+    for (int i = 3; i <= 12; ++i) {
+        scenario.browserInstances.push_back("I" + std::to_string(i));
+    }
+    const TdsTestServer server(scenario.Json());
+    const kestrel::Failure failure = FailureOf([&] {
+        kestrel::AskSqlBrowserForPort(U16(server.address()), u"QUINTARA", std::chrono::seconds(3));
+    });
+    EXPECT_EQ(failure.description,
+              u"O serviço SQL Server Browser do servidor \"" + U16(server.address()) +
+                  u"\" respondeu, mas não conhece a instância \"QUINTARA\". Instâncias desse "
+                  u"servidor: OUTRA\u240D\u240A\u240D\u240ATeste d…, NUL\u2400FIM, I3, I4, I5, I6, "
+                  u"I7, I8, I9, I10 e mais 2. Verifique o nome da instância.");
 }
 
 }  // namespace

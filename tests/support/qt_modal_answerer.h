@@ -21,6 +21,7 @@ public:
     QStringList messages;
     QString lastTitle;
     Qt::TextFormat lastFormat = Qt::AutoText;
+    QSize lastSize;
     std::vector<std::function<void(Dialog*)>> steps;
 
 private:
@@ -30,6 +31,7 @@ private:
                 messages << box->text();
                 lastTitle = box->windowTitle();
                 lastFormat = box->textFormat();
+                lastSize = box->frameGeometry().size();
                 box->accept();
                 return;
             }

@@ -48,7 +48,8 @@ std::string Scenario::Json() const {
         if (browserTcp) {
             json += ", \"tcp\": " + Quoted(*browserTcp);
         }
-        json += ", \"noise_first\": " + std::string(browserNoiseFirst ? "true" : "false") + "}";
+        json += ", \"noise_first\": " + std::string(browserNoiseFirst ? "true" : "false") +
+                ", \"delay\": " + std::to_string(browserDelay) + "}";
     }
     json += ", \"properties\": {\"productversion\": " + Quoted(productVersion) +
             ", \"productlevel\": " + Quoted(productLevel) + ", \"edition\": " + Quoted(edition) +

@@ -29,6 +29,7 @@ struct Scenario {
     bool browserSilent = false;
     std::optional<std::string> browserTcp;  // the port as the Browser writes it; the server's own
     bool browserNoiseFirst = false;         // an empty and a damaged datagram before each answer
+    double browserDelay = 0;                // seconds before each answer
     std::string user = "sa";
     std::string password = "Senha;1}";
     // Further logins: user and password.

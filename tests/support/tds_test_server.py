@@ -55,7 +55,8 @@ Scenario JSON (every key optional; defaults shown after "="):
                                     //   nothing at all; "tcp": "12a4" gives
                                     //   that text as the port; "noise_first":
                                     //   true sends an empty and a damaged
-                                    //   datagram before each answer
+                                    //   datagram before each answer; "delay":
+                                    //   2.5 sends each answer that late
   "packet_size": 512,               // = none; upper bound on the negotiated
                                     //   packet size (512..32767), to force
                                     //   multi-packet requests and answers
@@ -252,6 +253,7 @@ class Scenario:
         self.browser_silent = False
         self.browser_tcp = None
         self.browser_noise_first = False
+        self.browser_delay = 0
         if browser is not None:
             if not isinstance(browser, dict):
                 raise ValueError('browser must be an object')
@@ -259,6 +261,7 @@ class Scenario:
             self.browser_silent = bool(browser.get('silent'))
             self.browser_tcp = browser.get('tcp')
             self.browser_noise_first = bool(browser.get('noise_first'))
+            self.browser_delay = float(browser.get('delay') or 0)
         ps = d.get('packet_size')
         self.packet_cap = None if ps is None else max(512, min(32767, int(ps)))
         self.logins = []
@@ -1733,8 +1736,19 @@ class Server:
                     # Empty, then a last field without its ";".
                     sock.sendto(b'', client)
                     sock.sendto(b'\x05\x03\x00abc', client)
-                sock.sendto(answer, client)
+                if self.sc.browser_delay:
+                    threading.Timer(self.sc.browser_delay, self.send_late,
+                                    (sock, answer, client)).start()
+                else:
+                    sock.sendto(answer, client)
         sock.close()
+
+    @staticmethod
+    def send_late(sock, answer, client):
+        try:
+            sock.sendto(answer, client)
+        except OSError:
+            pass
 
     def browser_answer(self, question):
         """MC-SQLR: CLNT_UCAST_INST (0x04, the name, a zero byte) is answered

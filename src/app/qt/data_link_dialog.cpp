@@ -111,7 +111,8 @@ kestrel::DataLinkFields DataLinkDialog::fields() const {
             .userName = m_userName->text().toStdU16String(),
             .password = m_password->text().toStdU16String(),
             .blankPassword = m_blankPassword->isChecked(),
-            .database = m_database->currentText().toStdU16String()};
+            .database = m_database->currentText().toStdU16String(),
+            .listedDatabases = m_listedDatabases};
 }
 
 std::u16string DataLinkDialog::connectionString() const {
@@ -126,7 +127,7 @@ void DataLinkDialog::updateLogOnFields() {
 }
 
 void DataLinkDialog::refreshDatabases() {
-    std::variant<std::vector<std::u16string>, kestrel::DataLinkNotice> listed;
+    std::variant<std::vector<kestrel::ListedDatabase>, kestrel::DataLinkNotice> listed;
     {
         BusyPointer busy;
         listed = kestrel::ListDataLinkDatabases(fields(), m_timeouts);
@@ -136,9 +137,10 @@ void DataLinkDialog::refreshDatabases() {
         return;
     }
     const QString typed = m_database->currentText();
+    m_listedDatabases = std::get<std::vector<kestrel::ListedDatabase>>(std::move(listed));
     m_database->clear();
-    for (const std::u16string& name : std::get<std::vector<std::u16string>>(listed)) {
-        m_database->addItem(ToQString(name));
+    for (const kestrel::ListedDatabase& database : m_listedDatabases) {
+        m_database->addItem(ToQString(database.shown));
     }
     m_database->setCurrentText(typed);
 }

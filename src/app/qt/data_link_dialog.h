@@ -31,6 +31,7 @@ private:
     void showNotice(const kestrel::DataLinkNotice& notice);
 
     kestrel::DatabaseTimeouts m_timeouts;
+    std::vector<kestrel::ListedDatabase> m_listedDatabases;
     QLineEdit* m_server = nullptr;
     QRadioButton* m_integratedSecurity = nullptr;
     QRadioButton* m_serverLogin = nullptr;

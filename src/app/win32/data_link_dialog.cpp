@@ -113,7 +113,8 @@ kestrel::DataLinkFields DataLinkDialog::Fields() const {
         .userName = FromWide(Text(IDC_USER_NAME)),
         .password = FromWide(Text(IDC_PASSWORD)),
         .blankPassword = IsDlgButtonChecked(m_dialog, IDC_BLANK_PASSWORD) == BST_CHECKED,
-        .database = FromWide(Text(IDC_DATABASE))};
+        .database = FromWide(Text(IDC_DATABASE)),
+        .listedDatabases = m_listedDatabases};
 }
 
 void DataLinkDialog::UpdateLogOnFields() {
@@ -124,7 +125,7 @@ void DataLinkDialog::UpdateLogOnFields() {
 }
 
 void DataLinkDialog::RefreshDatabases() {
-    std::variant<std::vector<std::u16string>, kestrel::DataLinkNotice> listed;
+    std::variant<std::vector<kestrel::ListedDatabase>, kestrel::DataLinkNotice> listed;
     {
         BusyWhileWaiting busy;
         listed = kestrel::ListDataLinkDatabases(Fields(), m_timeouts);
@@ -135,9 +136,10 @@ void DataLinkDialog::RefreshDatabases() {
     }
     const HWND databases = GetDlgItem(m_dialog, IDC_DATABASE);
     const std::wstring typed = Text(IDC_DATABASE);
+    m_listedDatabases = std::get<std::vector<kestrel::ListedDatabase>>(std::move(listed));
     ComboBox_ResetContent(databases);
-    for (const std::u16string& name : std::get<std::vector<std::u16string>>(listed)) {
-        ComboBox_AddString(databases, Wide(name).c_str());
+    for (const kestrel::ListedDatabase& database : m_listedDatabases) {
+        ComboBox_AddString(databases, Wide(database.shown).c_str());
     }
     SetWindowTextW(databases, typed.c_str());
 }

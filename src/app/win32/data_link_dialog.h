@@ -33,6 +33,7 @@ private:
     void ShowNotice(const kestrel::DataLinkNotice& notice);
 
     kestrel::DatabaseTimeouts m_timeouts;
+    std::vector<kestrel::ListedDatabase> m_listedDatabases;
     HWND m_dialog = nullptr;
     std::u16string m_connectionString;
 };

@@ -25,6 +25,10 @@ constexpr char kAskForList = 0x03;
 constexpr std::size_t kLongestInstanceName = 32;
 // How long the Browser is given to answer one question before it is asked again.
 constexpr auto kAnswerWait = 1s;
+// What a message shows of the server's text: as much as an instance name can be (16 characters),
+// and no more names than a box can hold readably.
+constexpr std::size_t kNameShown = 16;
+constexpr std::size_t kInstancesNamed = 10;
 
 // The next ";"-ended field of `text` from `at`, which moves past it; nothing when no ";" ends it.
 std::optional<std::u16string_view> NextField(std::u16string_view text, std::size_t& at) {
@@ -49,6 +53,11 @@ std::optional<std::string> AsciiHostName(std::u16string_view host) {
     return ascii;
 }
 
+std::u16string Seconds(std::chrono::milliseconds wait) {
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(wait).count();
+    return DecimalText(seconds) + (seconds == 1 ? u" segundo" : u" segundos");
+}
+
 std::u16string Named(std::u16string_view name) {
     return u"\"" + std::u16string(name) + u"\"";
 }
@@ -65,12 +74,17 @@ std::u16string OfServer(std::u16string_view host) {
                       u"o nome do servidor e o DNS da rede."};
 }
 
+[[noreturn]] void ThrowNameNotResolved(std::u16string_view host, std::chrono::milliseconds wait) {
+    throw Failure{database_error::kDriverFailure,
+                  u"O nome do servidor " + Named(host) + u" não foi resolvido em " + Seconds(wait) +
+                      u" para consultar o serviço SQL Server Browser: os servidores DNS da rede "
+                      u"não responderam. Verifique o nome do servidor e o DNS da rede."};
+}
+
 [[noreturn]] void ThrowNoAnswer(std::u16string_view host, std::u16string_view instance,
                                 std::chrono::milliseconds wait) {
-    const auto seconds = std::chrono::ceil<std::chrono::seconds>(wait).count();
     throw Failure{database_error::kDriverFailure,
-                  OfServer(host) + u" não respondeu em " + DecimalText(seconds) +
-                      (seconds == 1 ? u" segundo" : u" segundos") +
+                  OfServer(host) + u" não respondeu em " + Seconds(wait) +
                       u" à pergunta pela porta da instância " + Named(instance) +
                       u": o serviço não está em execução, a rede bloqueia a porta UDP 1434 ou o "
                       u"servidor não tem essa instância. Verifique os nomes do servidor e da "
@@ -78,12 +92,22 @@ std::u16string OfServer(std::u16string_view host) {
                       std::u16string(host) + u"\\" + std::u16string(instance) + u",porta)."};
 }
 
+// The names as the server gives them: visible signs, the first few, each only its beginning.
+std::u16string InstanceNames(const std::vector<BrowserInstance>& listed) {
+    std::u16string names;
+    const std::size_t shown = std::min(listed.size(), kInstancesNamed);
+    for (std::size_t at = 0; at < shown; ++at) {
+        names += (at == 0 ? u"" : u", ") + VisibleBeginning(listed[at].name, kNameShown);
+    }
+    if (listed.size() > shown) {
+        names += u" e mais " + DecimalText(static_cast<long long>(listed.size() - shown));
+    }
+    return names;
+}
+
 [[noreturn]] void ThrowUnknownInstance(std::u16string_view host, std::u16string_view instance,
                                        const std::vector<BrowserInstance>& listed) {
-    std::u16string names;
-    for (const BrowserInstance& known : listed) {
-        names += (names.empty() ? u"" : u", ") + known.name;
-    }
+    const std::u16string names = InstanceNames(listed);
     throw Failure{database_error::kDriverFailure,
                   OfServer(host) + u" respondeu, mas não conhece a instância " + Named(instance) +
                       (names.empty() ? u"; ele não informou nenhuma instância."
@@ -101,9 +125,7 @@ std::u16string OfServer(std::u16string_view host) {
 [[noreturn]] void ThrowUnusablePort(std::u16string_view host, std::u16string_view instance,
                                     std::u16string_view port) {
     // The field is the server's text: shown with visible signs, and only its beginning.
-    constexpr std::size_t kShown = 16;
-    const std::u16string shown =
-        VisibleText(port.substr(0, kShown)) + (port.size() > kShown ? u"…" : u"");
+    const std::u16string shown = VisibleBeginning(port, kNameShown);
     throw Failure{database_error::kDriverFailure,
                   OfServer(host) + u" informou para a instância " + Named(instance) +
                       u" a porta TCP " + Named(shown) +
@@ -170,16 +192,21 @@ BrowserInstance AskSqlBrowserForPort(std::u16string_view host, std::u16string_vi
     if (!hostName) {
         ThrowUnknownHost(host, instance);
     }
-    UdpExchange browser(*hostName, kBrowserPort);
-    if (!browser.HostFound()) {
-        ThrowUnknownHost(host, instance);
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point deadline = Clock::now() + wait;
+    UdpExchange browser(*hostName, kBrowserPort, deadline);
+    switch (browser.HostLookup()) {
+        case UdpExchange::Lookup::UnknownHost:
+            ThrowUnknownHost(host, instance);
+        case UdpExchange::Lookup::NoAnswer:
+            ThrowNameNotResolved(host, wait);
+        case UdpExchange::Lookup::Found:
+            break;
     }
 
-    using Clock = std::chrono::steady_clock;
     // A Browser answers only for the instances it has; its list tells an instance it does not
     // know from a Browser that is not there.
     const std::string questions[] = {kAskForInstance + name + '\0', std::string(1, kAskForList)};
-    Clock::time_point deadline = Clock::now() + wait;
     Clock::time_point nextQuestion = Clock::now();
     std::optional<std::vector<BrowserInstance>> listed;
     for (Clock::time_point now = Clock::now(); now < deadline; now = Clock::now()) {
@@ -225,8 +252,15 @@ InstancePort FindInstancePort(std::u16string_view oleDbString, std::chrono::seco
     }
     // The Browser's time comes out of the log-on's, in whole seconds as the log-on timeout is.
     const std::chrono::seconds wait = std::clamp<std::chrono::seconds>(loginBound / 3, 1s, 3s);
-    const BrowserInstance found = AskSqlBrowserForPort(named->host, named->instance, wait);
-    return {found.tcpPort, found.version};
+    try {
+        const BrowserInstance found = AskSqlBrowserForPort(named->host, named->instance, wait);
+        return {found.tcpPort, found.version, std::nullopt};
+    } catch (Failure& finding) {
+        if (finding.number == database_error::kBadConnectionString) {
+            throw;
+        }
+        return {std::nullopt, std::nullopt, std::move(finding)};
+    }
 }
 
 }  // namespace kestrel

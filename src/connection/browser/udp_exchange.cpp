@@ -11,11 +11,15 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
 #include <thread>
 
 #include "base/failure.h"
 #include "base/wait_pump.h"
 #include "connection/database_error.h"
+#include "connection/driver_choice/deadline_worker.h"
 
 namespace kestrel {
 
@@ -89,36 +93,71 @@ bool StartSockets() {
         u"O sistema não abriu um socket UDP para consultar o serviço SQL Server Browser."};
 }
 
-}  // namespace
+// One address of the host, copied out of the resolver's list so that it outlives the list.
+struct Address {
+    int family;
+    int socketType;
+    int protocol;
+    sockaddr_storage address;
+    std::size_t size;
+};
 
-UdpExchange::UdpExchange(const std::string& host, std::uint16_t port) {
-    if (!StartSockets()) {
-        ThrowNoSocket();
-    }
+// The host's addresses; nothing when its name gives none. Blocks as long as the name servers do.
+std::optional<std::vector<Address>> Resolve(const std::string& host, std::uint16_t port) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
     hints.ai_protocol = IPPROTO_UDP;
     addrinfo* found = nullptr;
     if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+        return std::nullopt;
+    }
+    std::vector<Address> addresses;
+    for (const addrinfo* each = found; each != nullptr; each = each->ai_next) {
+        Address address{
+            each->ai_family, each->ai_socktype, each->ai_protocol, {}, each->ai_addrlen};
+        std::memcpy(&address.address, each->ai_addr,
+                    std::min(std::size_t(each->ai_addrlen), sizeof address.address));
+        addresses.push_back(address);
+    }
+    freeaddrinfo(found);
+    return addresses;
+}
+
+}  // namespace
+
+UdpExchange::UdpExchange(const std::string& host, std::uint16_t port,
+                         std::chrono::steady_clock::time_point deadline) {
+    if (!StartSockets()) {
+        ThrowNoSocket();
+    }
+    // The worker's job owns what it fills: left behind at the deadline, it frees it on its own.
+    auto resolved = std::make_shared<std::optional<std::vector<Address>>>();
+    {
+        DeadlineWorker resolver;
+        if (!resolver.Run([resolved, host, port] { *resolved = Resolve(host, port); }, deadline)) {
+            return;
+        }
+    }
+    if (!*resolved) {
+        m_lookup = Lookup::UnknownHost;
         return;
     }
-    for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
-        const Socket socket =
-            ::socket(address->ai_family, address->ai_socktype, address->ai_protocol);
+    m_lookup = Lookup::Found;
+    for (const Address& address : **resolved) {
+        const Socket socket = ::socket(address.family, address.socketType, address.protocol);
         if (socket == kNoSocket) {
             continue;
         }
         if (!MakeNonBlocking(socket) ||
-            connect(socket, address->ai_addr, static_cast<int>(address->ai_addrlen)) != 0) {
+            connect(socket, reinterpret_cast<const sockaddr*>(&address.address),
+                    static_cast<int>(address.size)) != 0) {
             CloseSocket(socket);
             continue;
         }
         m_sockets.push_back(static_cast<std::uintptr_t>(socket));
     }
-    const bool anyAddress = found != nullptr;
-    freeaddrinfo(found);
-    if (anyAddress && m_sockets.empty()) {
+    if (!(*resolved)->empty() && m_sockets.empty()) {
         ThrowNoSocket();
     }
 }

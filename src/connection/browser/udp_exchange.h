@@ -14,15 +14,20 @@ namespace kestrel {
 // read. POSIX sockets, or Winsock on Windows.
 class UdpExchange {
 public:
-    // Resolves `host` (a name or an IPv4 or IPv6 address). Throws Failure when the system gives no
-    // socket.
-    UdpExchange(const std::string& host, std::uint16_t port);
+    // What resolving the host's name gave.
+    enum class Lookup { Found, UnknownHost, NoAnswer };
+
+    // Resolves `host` (a name or an IPv4 or IPv6 address) by `deadline`: the name servers may
+    // take far longer, so the resolver runs on a thread of its own while the window lives
+    // (WaitPumping), and one still waiting at the deadline is left to end on its own. Throws
+    // Failure when the system gives no socket.
+    UdpExchange(const std::string& host, std::uint16_t port,
+                std::chrono::steady_clock::time_point deadline);
     ~UdpExchange();
     UdpExchange(const UdpExchange&) = delete;
     UdpExchange& operator=(const UdpExchange&) = delete;
 
-    // Whether the host's name gave any address.
-    bool HostFound() const { return !m_sockets.empty(); }
+    Lookup HostLookup() const { return m_lookup; }
     // Sends `datagram` to every address. An address that cannot be reached is not an error: it
     // simply sends no answer.
     void Send(std::string_view datagram);
@@ -32,6 +37,7 @@ public:
 
 private:
     std::vector<std::uintptr_t> m_sockets;
+    Lookup m_lookup = Lookup::NoAnswer;
 };
 
 }  // namespace kestrel

@@ -9,7 +9,8 @@ namespace kestrel {
 
 // Makes the driver's calls for one connection on a thread of its own, one job after another, so
 // that the caller can stop waiting at a deadline whatever the server does: the drivers' own
-// timeouts count per read, and a server that drips its answer a byte at a time defeats them.
+// timeouts count per read, and a server that drips its answer a byte at a time defeats them. The
+// SQL Server Browser's host is resolved on one too: name servers that never answer hold it.
 class DeadlineWorker {
 public:
     DeadlineWorker();

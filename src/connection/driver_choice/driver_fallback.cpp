@@ -46,11 +46,6 @@ bool FromTheServer(const OdbcDiagnostic& record) {
            !StateIs(record, u"HYT") && !StateIs(record, u"IM");
 }
 
-bool NotLoadable(const OdbcDiagnostic& record) {
-    return record.sqlState == u"IM002" || record.sqlState == u"IM003" ||
-           record.sqlState == u"IM004" || Contains(record.message, u"Can't open lib");
-}
-
 // Microsoft's drivers: "... does not support connections to SQL Server 2000 or earlier versions".
 bool RefusesTheVersion(const OdbcDiagnostic& record) {
     return Contains(record.message, u"not support connections to SQL Server");
@@ -98,7 +93,7 @@ AttemptOutcome ClassifyAttempt(const std::vector<OdbcDiagnostic>& diagnostics) {
         AnyRecord(diagnostics, FromTheServer)) {
         return AttemptOutcome::Final;
     }
-    if (AnyRecord(diagnostics, NotLoadable)) {
+    if (AnyRecord(diagnostics, ReportsDriverNotLoaded)) {
         return AttemptOutcome::DriverNotLoadable;
     }
     if (AnyRecord(diagnostics, RefusesTheVersion)) {
@@ -135,6 +130,13 @@ DriverAttempts::DriverAttempts(const std::vector<std::u16string>& installed,
     }
 }
 
+void DriverAttempts::WithoutInstancePort(Failure finding) {
+    std::erase_if(m_order, [](const std::u16string& driver) {
+        return FamilyOfDriver(driver) == DriverFamily::FreeTds;
+    });
+    m_browserFinding = std::move(finding);
+}
+
 std::optional<std::u16string> DriverAttempts::Next() const {
     if (m_over || m_attempts.size() >= m_order.size()) {
         return std::nullopt;
@@ -145,7 +147,8 @@ std::optional<std::u16string> DriverAttempts::Next() const {
 void DriverAttempts::Failed(const std::vector<OdbcDiagnostic>& diagnostics, Failure failure) {
     const AttemptOutcome outcome = ClassifyAttempt(diagnostics);
     std::u16string driver = *Next();
-    m_attempts.push_back({driver, outcome, std::move(failure)});
+    m_attempts.push_back(
+        {driver, outcome, std::move(failure), AnyRecord(diagnostics, FromTheServer)});
     if (outcome == AttemptOutcome::Final) {
         m_over = true;
         return;
@@ -163,6 +166,18 @@ void DriverAttempts::Failed(const std::vector<OdbcDiagnostic>& diagnostics, Fail
 }
 
 Failure DriverAttempts::Result(std::u16string_view server) const {
+    if (m_attempts.empty()) {
+        return *m_browserFinding;
+    }
+    Failure failure = DriversResult(server);
+    // What the Browser said may be why the drivers did not find the instance either.
+    if (m_browserFinding && !m_attempts.back().serverAnswered) {
+        failure.description += u"\r\n" + m_browserFinding->description;
+    }
+    return failure;
+}
+
+Failure DriverAttempts::DriversResult(std::u16string_view server) const {
     const Attempt& last = m_attempts.back();
     // Only Windows' own driver could be used, and the server's encryption was beyond it.
     const bool classicOnly =

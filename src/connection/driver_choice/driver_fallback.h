@@ -35,6 +35,11 @@ public:
                    const std::optional<std::u16string>& remembered);
 
     bool AnyDriver() const { return !m_order.empty(); }
+    // The SQL Server Browser gave no TCP port for the named instance, for the reason `finding`
+    // says: the drivers that need the port (FreeTDS) are not tried; the others find the instance
+    // themselves. The finding is the result when no driver is left, and ends it when the drivers
+    // tried did not reach the server. Before the first attempt.
+    void WithoutInstancePort(Failure finding);
     // The driver to try next; nothing once the attempts are over.
     std::optional<std::u16string> Next() const;
     // Records how the attempt with Next() failed: its diagnostics and the failure they describe.
@@ -43,13 +48,18 @@ public:
     Failure Result(std::u16string_view server) const;
 
 private:
+    // The result from the attempts alone.
+    Failure DriversResult(std::u16string_view server) const;
+
     struct Attempt {
         std::u16string driver;
         AttemptOutcome outcome;
         Failure failure;
+        bool serverAnswered;
     };
     std::vector<std::u16string> m_order;
     std::vector<Attempt> m_attempts;
+    std::optional<Failure> m_browserFinding;
     bool m_over = false;
 };
 

@@ -46,4 +46,10 @@ bool ReportsBrokenConnection(const OdbcDiagnostic& diagnostic) {
                              diagnostic.nativeError == kFreeTdsUnexpectedEof);
 }
 
+bool ReportsDriverNotLoaded(const OdbcDiagnostic& diagnostic) {
+    return diagnostic.sqlState == u"IM002" || diagnostic.sqlState == u"IM003" ||
+           diagnostic.sqlState == u"IM004" ||
+           diagnostic.message.find(u"Can't open lib") != std::u16string::npos;
+}
+
 }  // namespace kestrel

@@ -28,4 +28,8 @@ std::vector<OdbcDiagnostic> ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDL
 // mere warnings (01000), sometimes beside a half-read row or message.
 bool ReportsBrokenConnection(const OdbcDiagnostic& diagnostic);
 
+// Whether the record says that the driver manager could not load the driver: the standard IM002 to
+// IM004, or unixODBC's "Can't open lib", which it posts as a mere warning (01000).
+bool ReportsDriverNotLoaded(const OdbcDiagnostic& diagnostic);
+
 }  // namespace kestrel

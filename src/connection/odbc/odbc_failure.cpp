@@ -29,10 +29,13 @@ std::u16string_view WithoutVendorPrefixes(std::u16string_view message) {
 }
 
 // A driver's or server's message as the user is shown it: without the vendor prefixes, with any
-// password it echoes masked and its control characters visible.
+// password it echoes masked and its control characters visible, and no longer than SQL Server's
+// longest message (a server may send 32,767 characters and more).
 std::u16string DriverText(const OdbcDiagnostic& diagnostic, const FailureContext& context) {
-    return VisibleText(
-        MaskPasswordAttributes(WithoutVendorPrefixes(diagnostic.message), context.password));
+    constexpr std::size_t kLongestMessage = 2047;
+    return VisibleBeginning(
+        MaskPasswordAttributes(WithoutVendorPrefixes(diagnostic.message), context.password),
+        kLongestMessage);
 }
 
 bool StateIs(const OdbcDiagnostic& diagnostic, std::u16string_view prefix) {
@@ -119,7 +122,7 @@ Failure DescribeOdbcFailure(const std::vector<OdbcDiagnostic>& diagnostics,
     if (FirstWithState(diagnostics, {u"HYT00", u"HYT01"})) {
         return TimeoutFailure(context);
     }
-    if (FirstWithState(diagnostics, {u"IM002", u"IM003", u"IM004"})) {
+    if (std::any_of(diagnostics.begin(), diagnostics.end(), ReportsDriverNotLoaded)) {
         return {database_error::kProviderNotFound, u"O driver ODBC \"" +
                                                        std::u16string(context.driver) +
                                                        u"\" não pôde ser carregado; reinstale-o." +

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QtTest>
@@ -107,7 +108,8 @@ private slots:
         QCOMPARE(visited, expected);
     }
 
-    // A message box shows plain text under the program's title, every line.
+    // A message box shows plain text under the program's title, every line; one that a server
+    // made endless still fits the screen, its OK button within reach.
     void messageBoxesArePlainTextUnderTheProgramsTitle() {
         m_program->services.ShowMessage(u"primeira <b>linha</b>\r\nsegunda",
                                         kestrel::MessageIcon::None);
@@ -115,6 +117,18 @@ private slots:
                  QStringList{QStringLiteral("primeira <b>linha</b>\nsegunda")});
         QCOMPARE(m_program->answerer.lastTitle, QStringLiteral("Kestrel"));
         QCOMPARE(m_program->answerer.lastFormat, Qt::PlainText);
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        for (const std::u16string& line :
+             {std::u16string(u"Instância OUTRA"), std::u16string(5000, u'W'),
+              u"OUTRA WWWWWW " + std::u16string(36, u'W')}) {
+            std::u16string endless;
+            for (int copy = 0; copy < 2000; ++copy) {
+                endless += line + u"\r\n";
+            }
+            m_program->services.ShowMessage(endless, kestrel::MessageIcon::None);
+            QVERIFY(m_program->answerer.lastSize.height() <= screen.height());
+            QVERIFY(m_program->answerer.lastSize.width() <= screen.width());
+        }
     }
 
     // The window's one end-to-end path: "Ler Quintara..." fills the boxes and their tips through
@@ -180,6 +194,29 @@ private slots:
         waitForThePass();
         QCOMPARE(m_program->answerer.messages, QStringList());
         QCOMPARE(m_program->Text(TextBox::txtBancoDados), QStringLiteral("QuintaraTreino"));
+    }
+
+    // A database whose name holds a line break is listed on one line, the break as signs, and
+    // picking it connects to the database of that very name.
+    void aDatabaseNamedWithControlsIsListedAsSignsAndReachedByItsName() {
+        Scenario scenario = BrowserWithTwoDatabases();
+        scenario.databases[1].name = "Quintara\r\nTreino";
+        m_program = std::make_unique<QtProgram>(scenario);
+        s_address = m_program->server.address();
+        const QString shown = Q(u"Quintara\u240D\u240ATreino");
+        m_program->answerer.steps = {[](DataLinkDialog* dialog) {
+            fill(dialog, QStringLiteral("sa"), QStringLiteral("Senha;1}"));
+            dialog->findChild<QPushButton*>(QStringLiteral("refresh"))->click();
+        }};
+        m_program->answerer.steps.push_back([shown](DataLinkDialog* dialog) {
+            auto* databases = dialog->findChild<QComboBox*>(QStringLiteral("database"));
+            databases->setCurrentIndex(databases->findText(shown));
+            dialog->accept();
+        });
+        QTest::mouseClick(m_program->window.cmdNovaConexao, Qt::LeftButton);
+        waitForThePass();
+        QCOMPARE(m_program->answerer.messages, QStringList());
+        QCOMPARE(m_program->Text(TextBox::txtBancoDados), shown);
     }
 
     void testingTheConnectionKeepsTheDialogOpenAndCancelChangesNothing() {

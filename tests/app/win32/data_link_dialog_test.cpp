@@ -27,7 +27,8 @@ bool Enabled(HWND dialog, int field) {
 TEST(Win32DataLinkDialog, TestsListsAndYieldsTheStringOfItsFields) {
     const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
-    const Scenario scenario;
+    Scenario scenario;
+    scenario.databases.push_back({"Quintara\r\nTreino", "     48.00 MB", {}});
     const TdsTestServer server(scenario.Json());
     const std::wstring address = L"127.0.0.1," + std::to_wstring(server.port());
     FrmPrincipal window;
@@ -69,14 +70,20 @@ TEST(Win32DataLinkDialog, TestsListsAndYieldsTheStringOfItsFields) {
         WaitForWindow(
             [&] { return SendMessageW(databases, CB_GETCOUNT, 0, 0) > 0 ? databases : nullptr; },
             30s);
-        EXPECT_EQ(SendMessageW(databases, CB_GETCOUNT, 0, 0), 5);  // Quintara and the system's
+        EXPECT_EQ(SendMessageW(databases, CB_GETCOUNT, 0, 0),
+                  6);  // the scenario's and the system's
         EXPECT_EQ(ControlText(databases), L"Quintara");
+        // A name's line break is listed as signs; picked, the name is the server's own.
+        const LRESULT broken = SendMessageW(databases, CB_FINDSTRINGEXACT, WPARAM(-1),
+                                            LPARAM(L"Quintara\u240D\u240ATreino"));
+        EXPECT_NE(broken, CB_ERR);
+        SendMessageW(databases, CB_SETCURSEL, WPARAM(broken), 0);
         Answer(dialog, IDOK);
     });
     const std::optional<std::u16string> connectionString = prompt.PromptNew();
     user.join();
 
-    EXPECT_EQ(connectionString, DialogString(server, "Senha;1}"));
+    EXPECT_EQ(connectionString, DialogString(server, "Senha;1}", "Quintara\r\nTreino"));
     EXPECT_EQ(server.count("LOGIN OK"), 2u);  // the test and the list
 }
 

@@ -214,6 +214,38 @@ TEST_F(Win32Window, TheBusyPointerCoversEveryWindowOfTheProgramUntilRestored) {
     EXPECT_EQ(PointerOver(window.Box(TextBox::txtVersao)), LoadCursorW(nullptr, IDC_IBEAM));
 }
 
+RECT shownBox;
+std::wstring shownText;
+
+// Named, not a lambda: a 32-bit timer procedure is stdcall.
+void CALLBACK MeasureTheBox(HWND, UINT, UINT_PTR, DWORD) {
+    if (const HWND box = FindOwnedDialog(pointerOwner)) {
+        GetWindowRect(box, &shownBox);
+        shownText = MessageBoxText(box);
+        Answer(box, IDOK);
+    }
+}
+
+// A message that a server made endless, a NUL in it, still fits the screen with its OK button,
+// and is not cut at the NUL.
+TEST_F(Win32Window, AnEndlessMessageFitsTheScreen) {
+    std::u16string endless;
+    for (int line = 0; line < 2000; ++line) {
+        endless += u"Inst\u00E2ncia " + std::u16string(1, u'\0') +
+                   std::u16string(line % 9 * 20, u'W') + u"\r\n";
+    }
+    pointerOwner = window.Handle();
+    const UINT_PTR measure = SetTimer(nullptr, 0, 100, MeasureTheBox);
+    services.ShowMessage(endless, kestrel::MessageIcon::None);
+    KillTimer(nullptr, measure);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window.Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    EXPECT_LE(shownBox.bottom - shownBox.top, monitor.rcWork.bottom - monitor.rcWork.top);
+    EXPECT_LE(shownBox.right - shownBox.left, monitor.rcWork.right - monitor.rcWork.left);
+    EXPECT_TRUE(shownText.ends_with(L"\u2026")) << shownText.size();
+}
+
 // "Copiar tudo" in the system menu, greyed and copying nothing until a pass has filled the window;
 // then the menu item, and Ctrl+Shift+C from a box, put the whole window there, lines ended CR LF.
 TEST_F(Win32Window, CopiarTudoCopiesTheWholeWindowOnceAPassHasFilledIt) {
