@@ -1,5 +1,6 @@
 #include "app/data_link_form.h"
 
+#include "base/wait_pump.h"
 #include "connection/connection_check.h"
 
 namespace kestrel {
@@ -22,6 +23,10 @@ DataLinkChoices ChoicesOf(const DataLinkFields& fields) {
 
 std::u16string ConnectionStringOf(const DataLinkFields& fields) {
     return BuildDataLinkString(ChoicesOf(fields));
+}
+
+bool DataLinkCommandRuns() {
+    return !WaitUnderWay();
 }
 
 DataLinkNotice TestDataLink(const DataLinkFields& fields, DatabaseTimeouts timeouts) {

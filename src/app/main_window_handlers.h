@@ -3,6 +3,7 @@
 #include <memory>
 #include <string_view>
 
+#include "app/frm_principal_layout.h"
 #include "app/window_services.h"
 #include "connection/connection_prompt.h"
 #include "connection/database_access.h"
@@ -19,6 +20,13 @@ public:
     MainWindowHandlers(WindowServices& services, RegistryApi& registry, ConnectionPrompt& prompt,
                        DatabaseTimeouts timeouts = {})
         : m_services(services), m_registry(registry), m_prompt(prompt), m_timeouts(timeouts) {}
+
+    // What both views forward, whatever gave the command: a click, an access key, a screen reader,
+    // a message from another program. A command given while a wait of the window's thread is under
+    // way is dropped, as the wait drops clicks and keys: its handler would run inside the wait and
+    // replace the connection the wait is using. A Timer1 tick so dropped comes again at the next
+    // tick; "&Fechar" still ends the program, at once.
+    void Run(WindowCommand command);
 
     // "Ler Quintara...": connects with the settings the Quintara product stored.
     void cmdQuintara_Click();
