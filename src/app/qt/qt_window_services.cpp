@@ -3,10 +3,13 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/qt/message_box.h"
 #include "app/qt/qstring_conversion.h"
 #include "app/qt/tool_tip_text.h"
+#include "base/wait_pump.h"
 
 using kestrel::MessageIcon;
 using kestrel::MousePointer;
@@ -32,6 +35,11 @@ void QtWindowServices::SetMousePointer(MousePointer pointer) {
 }
 
 void QtWindowServices::EndProgram() {
+    // Inside a wait the event loops would return only once it is over: the program ends here.
+    if (kestrel::WaitUnderWay()) {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
     // No timer event may run after the end; the event loops return as soon as control is back.
     m_window.Timer1->stop();
     m_window.hide();
