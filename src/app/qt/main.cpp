@@ -9,7 +9,7 @@
 #include "app/qt/handler_wiring.h"
 #include "app/qt/qt_connection_prompt.h"
 #include "app/qt/qt_wait_pump.h"
-#include "app/qt/qt_window_services.h"
+#include "app/view_window_services.h"
 #include "settings/platform_registry.h"
 
 int main(int argc, char* argv[]) {
@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(icon);
 
     FrmPrincipal window;
-    QtWindowServices services(window);
+    ViewWindowServices services(window);
     const std::unique_ptr<kestrel::RegistryApi> registry = kestrel::MakePlatformRegistry();
     QtConnectionPrompt prompt(&window);
     kestrel::MainWindowHandlers handlers(services, *registry, prompt);
