@@ -134,13 +134,13 @@ def in_the_wait(program, pyatspi, faults, start, then):
         server.end()
 
 
-def press_everything(kestrel, captions, window):
+def press_everything(kestrel, buttons):
     """Each command through each route it has: the screen reader's press, a real click, a key."""
-    for caption in captions:
+    for button in buttons:
         kestrel.pyatspi.setTimeout(2000, 2000)
         try:
-            window[caption].queryAction().doAction(0)
-            kestrel.click(window[caption])
+            button.queryAction().doAction(0)
+            kestrel.click(button)
         except Exception:  # a program that a nested command ended or holds answers no more
             pass
     xdotool("key", "ctrl+shift+c", "alt+a", "alt+t")
@@ -173,15 +173,14 @@ def main(program):
     # nothing; then the screen reader's press of "Fechar" ends the program at once.
     for wait, faults in (("log-on", SLOW_LOGON), ("pass", STALLED_PASS)):
         def then(kestrel, server):
-            window = {caption: kestrel.button(caption)
-                      for caption in ("Ler Quintara...", "Ler Nova Conexão...")}
-            press_everything(kestrel, window, window)
+            press_everything(kestrel, [kestrel.button(caption)
+                                       for caption in ("Ler Quintara...", "Ler Nova Conexão...")])
             time.sleep(7)
             if kestrel.process.poll() is not None:
                 return kestrel.fails(f"the program ended while pressed during the {wait}")
             if server.logons() != 1 or kestrel.other_windows():
                 return kestrel.fails(f"presses during the {wait} ran: {server.lines}, "
-                              f"windows {list(kestrel.other_windows())}")
+                                     f"windows {list(kestrel.other_windows())}")
             kestrel.button("Fechar").queryAction().doAction(0)
             kestrel.ends_at_once(f"the screen reader's Fechar after the {wait}")
         in_the_wait(program, pyatspi, faults, ler_quintara, then)
@@ -193,7 +192,7 @@ def main(program):
     def test_connection(kestrel):
         kestrel.button("Ler Nova Conexão...").queryAction().doAction(0)
         dialog = wait_for(10, lambda: kestrel.other_windows().get(title))
-        controls = [c for c in descendants(dialog)]
+        controls = list(descendants(dialog))
         fields = [c for c in controls if c.getRoleName() in ("text", "password text")]
         for field, text in zip(fields, (kestrel.server.address, "quintara", "Demo#2015")):
             field.queryEditableText().setTextContents(text)
@@ -201,8 +200,8 @@ def main(program):
         kestrel.dialog["Testar conexão"].queryAction().doAction(0)
 
     def then(kestrel, server):
-        press_everything(kestrel, ("Testar conexão", "Atualizar lista", "OK", "Cancelar"),
-                         kestrel.dialog)
+        press_everything(kestrel, [kestrel.dialog[caption] for caption in
+                                   ("Testar conexão", "Atualizar lista", "OK", "Cancelar")])
         time.sleep(7)
         if kestrel.process.poll() is not None:
             return kestrel.fails("the program ended while the dialog was pressed during its wait")
