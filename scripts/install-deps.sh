@@ -10,6 +10,8 @@ packages=(
     googletest
     xvfb x11-utils libxcb1-dev bc zip
     lintian desktop-file-utils appstream dbus-daemon python3-pyatspi
+    # Real input and a window manager for the window's tests during its waits.
+    xdotool openbox
 )
 # The Windows stage's cross-compilers and Wine, for 64-bit and 32-bit Windows programs; Wine comes
 # with what it recommends, as it was measured and is tested (libodbc2, through which its odbc32

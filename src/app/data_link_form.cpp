@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "base/visible_text.h"
+#include "base/wait_pump.h"
 #include "connection/connection_check.h"
 
 namespace kestrel {
@@ -35,6 +36,10 @@ DataLinkChoices ChoicesOf(const DataLinkFields& fields) {
 
 std::u16string ConnectionStringOf(const DataLinkFields& fields) {
     return BuildDataLinkString(ChoicesOf(fields));
+}
+
+bool DataLinkCommandRuns() {
+    return !WaitUnderWay();
 }
 
 DataLinkNotice TestDataLink(const DataLinkFields& fields, DatabaseTimeouts timeouts) {

@@ -50,6 +50,11 @@ struct DataLinkNotice {
     bool failed;
 };
 
+// Whether a command of the dialog ("Atualizar lista", "Testar conexão", OK, Cancel) runs now. None
+// runs while a wait of the window's thread is under way, as none of the window's does (see
+// MainWindowHandlers::Run): the view drops it.
+bool DataLinkCommandRuns();
+
 // "Testar conexão": opens a connection with the fields and says how it went.
 DataLinkNotice TestDataLink(const DataLinkFields& fields, DatabaseTimeouts timeouts);
 

@@ -14,6 +14,8 @@ constexpr ControlKind kBox = ControlKind::TextBox;
 constexpr ControlKind kPicture = ControlKind::PictureBox;
 constexpr bool kBold = true;
 constexpr bool kRegular = false;
+constexpr std::nullopt_t kNoBox = std::nullopt;
+constexpr std::string_view kInWindow = {};
 
 const std::u16string kFooterText =
     std::u16string(u"Quintara 2015 - ") + maker::kWebSite + u" - " + maker::kSupportEmail;
@@ -22,9 +24,9 @@ const std::u16string kFooterText =
 // (45 for Label9).
 // clang-format off
 const ControlDescription kControls[] = {
-    // kind    name                    caption                         left   top width height tab font   the box it is or names
-    {kButton,  "cmdQuintara",          u"Ler Quintara...",            {1110,  120, 2145,  435}, 15, kBold},
-    {kButton,  "cmdNovaConexao",       u"Ler Nova Conexão...",        {3855,  120, 2145,  435}, 16, kBold},
+    // kind    name                    caption                         left   top width height tab font   the box it is or names; a button's container and command
+    {kButton,  "cmdQuintara",          u"Ler Quintara...",            {1110,  120, 2145,  435}, 15, kBold,    kNoBox, kInWindow, WindowCommand::cmdQuintara},
+    {kButton,  "cmdNovaConexao",       u"Ler Nova Conexão...",        {3855,  120, 2145,  435}, 16, kBold,    kNoBox, kInWindow, WindowCommand::cmdNovaConexao},
     {kLabel,   "Label2",               u"Servidor:",                  {1620,  825,  630,  195}, 1,  kRegular, TextBox::txtServidor},
     {kBox,     "txtServidor",          u"",                           {2340,  765, 4110,  315}, 2,  kRegular, TextBox::txtServidor},
     {kLabel,   "Label1",               u"Versão do SQL Server:",      { 615, 1245, 1635,  195}, 0,  kRegular, TextBox::txtVersao},
@@ -41,7 +43,7 @@ const ControlDescription kControls[] = {
     {kBox,     "txtTamanhoBancoDados", u"",                           {2340, 3270, 4110,  315}, 10, kRegular, TextBox::txtTamanhoBancoDados},
     {kLabel,   "Label9",               u"Local Banco:",               {1305, 3705,  945,  195}, 19, kRegular, TextBox::txtLocalBD},
     {kBox,     "txtLocalBD",           u"",                           {2340, 3660, 4110,  315}, 20, kRegular, TextBox::txtLocalBD},
-    {kButton,  "Command1",             u"&Fechar",                    {5550, 4185, 1290,  405}, 12, kRegular},
+    {kButton,  "Command1",             u"&Fechar",                    {5550, 4185, 1290,  405}, 12, kRegular, kNoBox, kInWindow, WindowCommand::Command1},
     {kPicture, "Picture1",             u"",                           {   0, 4695, 7110,  360}, 13, kRegular},
     {kLabel,   "Label7",               kFooterText,                   {  45,   60, 6465,  195}, 14, kBold, std::nullopt, "Picture1"},
 };

@@ -14,6 +14,10 @@ namespace kestrel {
 
 enum class ControlKind { CommandButton, Label, TextBox, PictureBox };
 
+// What the user (or another program, or a screen reader) can ask of the window: each button's
+// click, Timer1's tick and "Copiar tudo".
+enum class WindowCommand { cmdQuintara, cmdNovaConexao, Command1, Timer1, CopiarTudo };
+
 // In twips (1/1440 inch; 15 make a pixel at 96 dpi), relative to the client area of the container.
 struct TwipsRect {
     int left = 0;
@@ -34,6 +38,8 @@ struct ControlDescription {
     std::optional<TextBox> box = std::nullopt;
     // The control it sits in; empty for the window's client area.
     std::string_view container = {};
+    // A button: the command its click gives.
+    std::optional<WindowCommand> command = std::nullopt;
 };
 
 inline constexpr std::u16string_view kFrmPrincipalCaption = u"Kestrel - Versão 5.5/2015";

@@ -8,6 +8,7 @@
 #include "base/failure.h"
 #include "base/text.h"
 #include "base/visible_text.h"
+#include "base/wait_pump.h"
 #include "base/windows_1252.h"
 #include "connection/ole_db/stored_connection_string.h"
 #include "inspection/box_text.h"
@@ -22,6 +23,24 @@ Failure ObjectNotSet() {
 }
 
 }  // namespace
+
+void MainWindowHandlers::Run(WindowCommand command) {
+    if (WaitUnderWay() && command != WindowCommand::Command1) {
+        return;
+    }
+    switch (command) {
+        case WindowCommand::cmdQuintara:
+            return cmdQuintara_Click();
+        case WindowCommand::cmdNovaConexao:
+            return cmdNovaConexao_Click();
+        case WindowCommand::Command1:
+            return Command1_Click();
+        case WindowCommand::Timer1:
+            return Timer1_Timer();
+        case WindowCommand::CopiarTudo:
+            return CopiarTudo();
+    }
+}
 
 void MainWindowHandlers::cmdQuintara_Click() {
     try {

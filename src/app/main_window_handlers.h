@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/connection_prompt.h"
+#include "app/frm_principal_layout.h"
 #include "base/window_services.h"
 #include "connection/database_access.h"
 #include "settings/registry_api.h"
@@ -19,6 +20,13 @@ public:
     MainWindowHandlers(WindowServices& services, RegistryApi& registry, ConnectionPrompt& prompt,
                        DatabaseTimeouts timeouts = {})
         : m_services(services), m_registry(registry), m_prompt(prompt), m_timeouts(timeouts) {}
+
+    // What both views forward, whatever gave the command: a click, an access key, a screen reader,
+    // a message from another program. A command given while a wait of the window's thread is under
+    // way is dropped, as the wait drops clicks and keys: its handler would run inside the wait and
+    // replace the connection the wait is using. A Timer1 tick so dropped comes again at the next
+    // tick; "&Fechar" still ends the program, at once.
+    void Run(WindowCommand command);
 
     // "Ler Quintara...": connects with the settings the Quintara product stored.
     void cmdQuintara_Click();

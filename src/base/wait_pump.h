@@ -29,8 +29,8 @@ void InstallWaitPump(WaitPump* pump);
 bool WaitPumping(const std::function<bool(std::chrono::milliseconds)>& waitFor,
                  std::chrono::steady_clock::time_point deadline);
 
-// Whether a wait of the window's thread is under way: its front end then forwards no event to the
-// handlers, which run one at a time.
+// Whether a wait of the window's thread is under way: the window's rules then run no command but
+// the one that ends the program, so that handlers run one at a time.
 bool WaitUnderWay();
 
 }  // namespace kestrel

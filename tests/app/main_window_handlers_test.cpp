@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/window_text.h"
+#include "base/wait_pump.h"
 #include "support/handlers_without_a_window.h"
 #include "support/scenario.h"
 #include "support/tds_test_server.h"
@@ -361,6 +362,42 @@ TEST_F(Handlers, CopiarTudoCopiesOnlyAWindowThatAPassFilled) {
     handlers.CopiarTudo();
     EXPECT_EQ(services.clipboard.size(), 1u);
     EXPECT_FALSE(handlers.WindowFilled());
+}
+
+// A command given while a log-on waits (a screen reader's press, a message from another program,
+// a Timer1 tick) runs nothing: one log-on, no dialog, nothing copied, and the tick comes again;
+// "&Fechar" still ends the program.
+TEST_F(Handlers, CommandsGivenDuringAWaitRunNothingButFechar) {
+    using kestrel::WindowCommand;
+    struct PressingEverything : kestrel::WaitPump {
+        explicit PressingEverything(kestrel::MainWindowHandlers& h) : handlers(h) {}
+        void Started() override {}
+        void Pump() override {
+            for (WindowCommand command :
+                 {WindowCommand::cmdQuintara, WindowCommand::cmdNovaConexao, WindowCommand::Timer1,
+                  WindowCommand::CopiarTudo, WindowCommand::Command1}) {
+                handlers.Run(command);
+            }
+        }
+        void Ended() override {}
+        kestrel::MainWindowHandlers& handlers;
+    } pump(handlers);
+    Scenario slow = scenario;
+    slow.faults = R"({"login_delay_ms": 500})";
+    const TdsTestServer slowServer(slow.Json());
+    QuintaraSettings stored = settings;
+    stored.servidor = AddressOf(slowServer);
+    stored.StoreIn(registry);
+    kestrel::InstallWaitPump(&pump);
+    handlers.Run(WindowCommand::cmdQuintara);
+    kestrel::InstallWaitPump(nullptr);
+
+    EXPECT_EQ(slowServer.count("LOGIN"), 1u);
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(services.clipboard.empty());
+    EXPECT_GT(services.endProgramCalls, 0);
+    handlers.Run(WindowCommand::Timer1);
+    EXPECT_EQ(services.Text(TextBox::txtVersao), kVersion);
 }
 
 TEST(CaptionAsShown, DropsTheAccessKeysAmpersand) {

@@ -63,6 +63,7 @@ public:
     KestrelExe& operator=(const KestrelExe&) = delete;
 
     HWND Window() const { return m_window; }
+    HANDLE Process() const { return m_process.hProcess; }
     // Found as a user's tools find them: a button by its caption, a box by the label before it.
     HWND Button(const wchar_t* caption) const {
         return FindWindowExW(m_window, nullptr, L"Button", caption);

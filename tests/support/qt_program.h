@@ -9,7 +9,7 @@
 #include "app/qt/handler_wiring.h"
 #include "app/qt/qt_connection_prompt.h"
 #include "app/qt/qt_wait_pump.h"
-#include "app/qt/qt_window_services.h"
+#include "app/view_window_services.h"
 #include "settings/wine_registry.h"
 #include "support/qt_modal_answerer.h"
 #include "support/scenario.h"
@@ -46,7 +46,7 @@ struct QtProgram {
     kestrel::WineRegistry registry{prefix.path()};
     TdsTestServer server;
     FrmPrincipal window;
-    QtWindowServices services{window};
+    ViewWindowServices services{window};
     QtConnectionPrompt prompt{&window};
     QtWaitPump pump{window};
     kestrel::MainWindowHandlers handlers{services, registry, prompt};

@@ -10,10 +10,10 @@
 
 #include "app/frm_principal_layout.h"
 #include "app/main_window_handlers.h"
+#include "app/view_window_services.h"
 #include "app/win32/frm_principal.h"
 #include "app/win32/message_loop.h"
 #include "app/win32/win32_wait_pump.h"
-#include "app/win32/win32_window_services.h"
 #include "support/fake_registry.h"
 #include "support/scripted_prompt.h"
 #include "support/win32_ui.h"
@@ -69,7 +69,7 @@ struct Win32Program {
     std::wstring BoxText(kestrel::TextBox box) const { return ControlText(window.Box(box)); }
 
     FrmPrincipal window;
-    Win32WindowServices services{window};
+    ViewWindowServices services{window};
     FakeRegistry registry;
     ScriptedPrompt prompt;
     kestrel::MainWindowHandlers handlers{services, registry, prompt};

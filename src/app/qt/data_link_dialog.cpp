@@ -126,7 +126,16 @@ void DataLinkDialog::updateLogOnFields() {
     m_blankPassword->setEnabled(enabled.blankPassword);
 }
 
+void DataLinkDialog::done(int result) {
+    if (kestrel::DataLinkCommandRuns()) {
+        QDialog::done(result);
+    }
+}
+
 void DataLinkDialog::refreshDatabases() {
+    if (!kestrel::DataLinkCommandRuns()) {
+        return;
+    }
     std::variant<std::vector<kestrel::ListedDatabase>, kestrel::DataLinkNotice> listed;
     {
         BusyPointer busy;
@@ -146,6 +155,9 @@ void DataLinkDialog::refreshDatabases() {
 }
 
 void DataLinkDialog::testConnection() {
+    if (!kestrel::DataLinkCommandRuns()) {
+        return;
+    }
     kestrel::DataLinkNotice notice;
     {
         BusyPointer busy;

@@ -23,6 +23,10 @@ public:
     // The OLE DB connection string for what is filled in now.
     std::u16string connectionString() const;
 
+protected:
+    // OK, Cancel, Esc and the title bar's close all end here.
+    void done(int result) override;
+
 private:
     kestrel::DataLinkFields fields() const;
     void updateLogOnFields();

@@ -8,8 +8,8 @@
 #include "app/qt/handler_wiring.h"
 #include "app/qt/qt_connection_prompt.h"
 #include "app/qt/qt_wait_pump.h"
-#include "app/qt/qt_window_services.h"
 #include "app/qt/window_icon.h"
+#include "app/view_window_services.h"
 #include "settings/platform_registry.h"
 
 int main(int argc, char* argv[]) {
@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(KestrelIcon());
 
     FrmPrincipal window;
-    QtWindowServices services(window);
+    ViewWindowServices services(window);
     const std::unique_ptr<kestrel::RegistryApi> registry = kestrel::MakePlatformRegistry();
     QtConnectionPrompt prompt(&window);
     kestrel::MainWindowHandlers handlers(services, *registry, prompt);

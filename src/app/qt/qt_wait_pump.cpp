@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 
@@ -55,10 +57,21 @@ bool QtWaitPump::eventFilter(QObject* target, QEvent* event) {
     if (!IsInput(event->type())) {
         return false;
     }
-    // A click on "&Fechar", or its access key Alt+F, which Qt delivers as the button's shortcut.
-    if ((event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::Shortcut) &&
-        target == m_window.Command1) {
+    // Alt+F, which Qt delivers as "&Fechar"'s shortcut, or a click on "&Fechar". The filter sees
+    // the click first at the window's QWindow, which hands it on to the button only when let
+    // through.
+    if ((event->type() == QEvent::Shortcut && target == m_window.Command1) ||
+        (event->type() == QEvent::MouseButtonRelease && ReleasedOnFechar(target, event))) {
         EndAtOnce();
     }
     return true;
+}
+
+bool QtWaitPump::ReleasedOnFechar(QObject* target, QEvent* event) const {
+    if (target != m_window.windowHandle() && target != m_window.Command1) {
+        return false;
+    }
+    const QPointF at = static_cast<QMouseEvent*>(event)->globalPosition();
+    return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+           m_window.Command1->rect().contains(m_window.Command1->mapFromGlobal(at).toPoint());
 }

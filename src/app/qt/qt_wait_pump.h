@@ -21,5 +21,7 @@ protected:
     bool eventFilter(QObject* target, QEvent* event) override;
 
 private:
+    bool ReleasedOnFechar(QObject* target, QEvent* event) const;
+
     FrmPrincipal& m_window;
 };

@@ -78,6 +78,11 @@ BOOL DataLinkDialog::OnInitDialog(HWND dialog, HWND, LPARAM) {
 }
 
 void DataLinkDialog::OnCommand(HWND dialog, int id, HWND, UINT code) {
+    const bool command =
+        id == IDC_REFRESH || id == IDC_TEST_CONNECTION || id == IDOK || id == IDCANCEL;
+    if (command && !kestrel::DataLinkCommandRuns()) {
+        return;
+    }
     switch (id) {
         case IDC_INTEGRATED_SECURITY:
         case IDC_SERVER_LOGIN:

@@ -10,7 +10,6 @@
 #include "app/win32/picture_box.h"
 #include "app/win32/resource.h"
 #include "app/win32/wide_text.h"
-#include "base/wait_pump.h"
 
 using kestrel::ControlDescription;
 using kestrel::ControlKind;
@@ -258,10 +257,9 @@ void FrmPrincipal::EndProgram() {
     ExitProcess(0);
 }
 
-template <typename Event>
-void FrmPrincipal::Forward(Event event) {
+void FrmPrincipal::Run(kestrel::WindowCommand command) {
     if (m_handlers != nullptr) {
-        event(*m_handlers);
+        m_handlers->Run(command);
         UpdateSystemMenu();
     }
 }
@@ -274,7 +272,7 @@ void FrmPrincipal::UpdateSystemMenu() {
 // The shortcut comes as a command, the menu item as a system command.
 void FrmPrincipal::OnSysCommand(HWND window, UINT command, int x, int y) {
     if ((command & 0xFFF0) == IDM_COPIAR_TUDO) {
-        Forward([](kestrel::MainWindowHandlers& handlers) { handlers.CopiarTudo(); });
+        Run(kestrel::WindowCommand::CopiarTudo);
         return;
     }
     FORWARD_WM_SYSCOMMAND(window, command, x, y, DefWindowProcW);
@@ -282,27 +280,18 @@ void FrmPrincipal::OnSysCommand(HWND window, UINT command, int x, int y) {
 
 void FrmPrincipal::OnCommand(HWND, int id, HWND, UINT code) {
     if (id == IDM_COPIAR_TUDO) {
-        Forward([](kestrel::MainWindowHandlers& handlers) { handlers.CopiarTudo(); });
+        Run(kestrel::WindowCommand::CopiarTudo);
         return;
     }
     const std::size_t row = std::size_t(id - kFirstControlId);
-    if (code != BN_CLICKED || id < kFirstControlId || row >= Rows().size()) {
-        return;
-    }
-    const std::string_view name = Rows()[row].name;
-    if (name == "cmdQuintara") {
-        Forward([](kestrel::MainWindowHandlers& handlers) { handlers.cmdQuintara_Click(); });
-    } else if (name == "cmdNovaConexao") {
-        Forward([](kestrel::MainWindowHandlers& handlers) { handlers.cmdNovaConexao_Click(); });
-    } else if (name == "Command1") {
-        Forward([](kestrel::MainWindowHandlers& handlers) { handlers.Command1_Click(); });
+    if (code == BN_CLICKED && id >= kFirstControlId && row < Rows().size() && Rows()[row].command) {
+        Run(*Rows()[row].command);
     }
 }
 
-// A Timer1 event that comes while a handler waits for a server comes again at the next tick.
 void FrmPrincipal::OnTimer(HWND, UINT id) {
-    if (id == kTimer1 && !kestrel::WaitUnderWay()) {
-        Forward([](kestrel::MainWindowHandlers& handlers) { handlers.Timer1_Timer(); });
+    if (id == kTimer1) {
+        Run(kestrel::WindowCommand::Timer1);
     }
 }
 

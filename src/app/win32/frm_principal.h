@@ -55,10 +55,9 @@ private:
     // Places every control and sets the fonts at `dpi`; the client area follows.
     void LayOut(UINT dpi);
     SIZE FrameSize(UINT dpi) const;
-    // Runs one of the handlers' events. Nothing leaves a handler: each says what went wrong in a
-    // message box and the program goes on.
-    template <typename Event>
-    void Forward(Event event);
+    // Runs a command's handler. Nothing leaves a handler: each says what went wrong in a message
+    // box and the program goes on.
+    void Run(kestrel::WindowCommand command);
 
     const DpiFunctions m_dpiFunctions;
     HWND m_window = nullptr;

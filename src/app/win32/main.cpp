@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "app/main_window_handlers.h"
+#include "app/view_window_services.h"
 #include "app/win32/frm_principal.h"
 #include "app/win32/message_loop.h"
 #include "app/win32/win32_connection_prompt.h"
 #include "app/win32/win32_wait_pump.h"
-#include "app/win32/win32_window_services.h"
 #include "settings/platform_registry.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
@@ -17,7 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     InitCommonControlsEx(&classes);
 
     FrmPrincipal window;
-    Win32WindowServices services(window);
+    ViewWindowServices services(window);
     const std::unique_ptr<kestrel::RegistryApi> registry = kestrel::MakePlatformRegistry();
     Win32ConnectionPrompt prompt(window);
     kestrel::MainWindowHandlers handlers(services, *registry, prompt);

@@ -5,13 +5,11 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextDocument>
@@ -21,7 +19,6 @@
 
 #include "app/frm_principal_layout.h"
 #include "app/qt/data_link_dialog.h"
-#include "base/wait_pump.h"
 #include "support/qt_program.h"
 
 using kestrel::TextBox;
@@ -285,36 +282,6 @@ private slots:
         QToolTip::hideText();
     }
 
-    // While the window waits for a stalled server it stays alive, and closing it, "&Fechar" or
-    // Alt+F end the program at once, abandoning the wait: each row runs in a process of its own
-    // (this test again), which must end well within the bound it was waiting for.
-    void endingDuringAWaitEndsTheProgramAtOnce_data() {
-        QTest::addColumn<QString>("row");
-        for (const char* row : {"close, log-on", "Fechar, log-on", "close, pass", "Alt+F, pass"}) {
-            QTest::newRow(row) << QString::fromLatin1(row);
-        }
-    }
-    void endingDuringAWaitEndsTheProgramAtOnce() {
-        QFETCH(QString, row);
-        if (const QByteArray child = qgetenv("KESTREL_END_DURING_WAIT"); !child.isEmpty()) {
-            endDuringAWait(QString::fromUtf8(child));
-            QFAIL("the wait ran to its end");
-        }
-        QProcess test;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("KESTREL_END_DURING_WAIT"), row);
-        test.setProcessEnvironment(environment);
-        test.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QElapsedTimer clock;
-        clock.start();
-        test.start(QCoreApplication::applicationFilePath(),
-                   {QStringLiteral("endingDuringAWaitEndsTheProgramAtOnce:") + row});
-        QVERIFY(test.waitForFinished(60000));
-        QCOMPARE(test.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(test.exitCode(), 0);
-        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
-    }
-
     // Last: once the program has ended, Qt lets no event loop run again in this process.
     void altFEndsTheProgramEvenWithAPassPending() {
         m_program->StoreSettings("Senha;1}");
@@ -380,32 +347,6 @@ private:
         document.setHtml(box->toolTip());
         document.adjustSize();
         return document.toPlainText().remove(QChar::LineSeparator).remove(QLatin1Char('\n'));
-    }
-
-    // In the process of its own: a connect to a server that stalls at the log-on or after it, and,
-    // a second into the wait, the row's way to end the program.
-    void endDuringAWait(const QString& row) {
-        Scenario scenario;
-        scenario.address = "own";
-        scenario.port = 1433;
-        scenario.faults = row.endsWith(QStringLiteral("log-on")) ? R"({"stall": true})"
-                                                                 : R"({"stall_after_login": true})";
-        m_program.reset();  // the new program's wait pump is the one left installed
-        m_program = std::make_unique<QtProgram>(scenario);
-        m_program->StoreSettings("Senha;1}");
-        QTimer::singleShot(row.endsWith(QStringLiteral("pass")) ? 1600 : 1000, this, [this, row] {
-            QVERIFY(kestrel::WaitUnderWay());
-            FrmPrincipal& window = m_program->window;
-            if (row.startsWith(QStringLiteral("close"))) {
-                window.close();
-            } else if (row.startsWith(QStringLiteral("Fechar"))) {
-                QTest::mouseClick(window.Command1, Qt::LeftButton);
-            } else {
-                QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier);
-            }
-        });
-        QTest::mouseClick(m_program->window.cmdQuintara, Qt::LeftButton);
-        QTest::qWait(31000);
     }
 
     void waitForThePass() {

@@ -1,8 +1,9 @@
-#include "app/win32/win32_window_services.h"
+#include "app/view_window_services.h"
 
 #include <cstring>
 
 #include "app/win32/busy_pointer.h"
+#include "app/win32/frm_principal.h"
 #include "app/win32/message_box.h"
 #include "app/win32/wide_text.h"
 
@@ -12,28 +13,28 @@ using kestrel::TextBox;
 
 // Owned by the main window, so that it stays above it and the window takes no clicks meanwhile;
 // Timer1 still fires through the box's own message loop.
-void Win32WindowServices::ShowMessage(const std::u16string& text, MessageIcon icon) {
+void ViewWindowServices::ShowMessage(const std::u16string& text, MessageIcon icon) {
     ShowMessageBox(m_window.Handle(), text,
                    icon == MessageIcon::Information ? MB_ICONINFORMATION : 0);
 }
 
-void Win32WindowServices::SetMousePointer(MousePointer pointer) {
+void ViewWindowServices::SetMousePointer(MousePointer pointer) {
     SetProgramBusy(pointer == MousePointer::Busy);
 }
 
-void Win32WindowServices::EndProgram() {
+void ViewWindowServices::EndProgram() {
     m_window.EndProgram();
 }
 
-void Win32WindowServices::SetTimerEnabled(bool enabled) {
+void ViewWindowServices::SetTimerEnabled(bool enabled) {
     m_window.SetTimer1Enabled(enabled);
 }
 
-void Win32WindowServices::SetText(TextBox box, const std::u16string& text) {
+void ViewWindowServices::SetText(TextBox box, const std::u16string& text) {
     m_window.SetBoxText(box, text);
 }
 
-std::u16string Win32WindowServices::Text(TextBox box) const {
+std::u16string ViewWindowServices::Text(TextBox box) const {
     return FromWide(WindowText(m_window.Box(box)));
 }
 
@@ -69,7 +70,7 @@ bool PutOnClipboard(HWND owner, const std::u16string& text) {
 
 }  // namespace
 
-void Win32WindowServices::CopyToClipboard(const std::u16string& text) {
+void ViewWindowServices::CopyToClipboard(const std::u16string& text) {
     if (!PutOnClipboard(m_window.Handle(), text)) {
         ShowMessage(
             u"Não foi possível copiar: a área de transferência está em uso por outro "

@@ -1,12 +1,17 @@
 #pragma once
 
-#include "app/qt/frm_principal.h"
+#include <string>
+
 #include "base/window_services.h"
 
-// The window services over the real Qt window.
-class QtWindowServices final : public kestrel::WindowServices {
+// The program's one window as a view builds it (app/qt or app/win32); each program has one view.
+class FrmPrincipal;
+
+// The window services over the view's real window, declared once for both views: each view
+// defines them over its own window, in its window_services.cpp.
+class ViewWindowServices final : public kestrel::WindowServices {
 public:
-    explicit QtWindowServices(FrmPrincipal& window) : m_window(window) {}
+    explicit ViewWindowServices(FrmPrincipal& window) : m_window(window) {}
 
     void ShowMessage(const std::u16string& text, kestrel::MessageIcon icon) override;
     void SetMousePointer(kestrel::MousePointer pointer) override;
