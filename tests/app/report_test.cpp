@@ -6,7 +6,9 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/report_output.h"
 #include "app/window_text.h"
 #include "base/utf8.h"
@@ -149,6 +151,48 @@ TEST(Report, AFilledReportGivesTheWindowsLinesAndItsJson) {
                               {"versao_numero", "9.00.1399.06"},
                               {"versao_nome", "SQL Server 2005"},
                               {"erro", nullptr}}));
+}
+
+}  // namespace
+
+namespace {
+
+// What a script may write, and what is refused before anything is read or sent: the "/" forms
+// only on Windows, where a path does not start with "/".
+TEST(CommandLine, TellsTheReportTheUsageAndWhatIsWrong) {
+    using Action = kestrel::CommandLine::Action;
+    const struct {
+        std::vector<std::u16string> arguments;
+        bool windowsForms;
+        Action action;
+        std::u16string wrongStart;
+    } cases[] = {
+        {{}, false, Action::Window, u""},
+        {{u"--relatorio"}, false, Action::Report, u""},
+        {{u"/relatorio", u"/json"}, true, Action::Report, u""},
+        {{u"/relatorio"}, false, Action::WrongUsage, u"argumento desconhecido: /relatorio"},
+        {{u"/?"}, true, Action::Help, u""},
+        {{u"--json", u"--help"}, false, Action::Help, u""},
+        {{u"--servidor=srv,1433", u"--banco", u"Quintara"}, false, Action::Report, u""},
+        {{u"--servidor"}, false, Action::WrongUsage, u"falta o valor de --servidor"},
+        {{u"--servidor="}, false, Action::WrongUsage, u"valor vazio em --servidor="},
+        {{u"--servidor", u"a", u"--servidor", u"b"}, false, Action::WrongUsage, u"opção repetida"},
+        {{u"--usuario", u"sa"}, false, Action::WrongUsage, u"--banco e --usuario valem só"},
+        {{u"--json=1"}, false, Action::WrongUsage, u"opção desconhecida: --json=1"},
+        {{u"--senha", u"x"}, false, Action::WrongUsage, u"opção desconhecida: --senha"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.arguments.empty() ? u"" : c.arguments[0]));
+        const kestrel::CommandLine line = kestrel::ParseCommandLine(c.arguments, c.windowsForms);
+        EXPECT_EQ(line.action, c.action);
+        EXPECT_TRUE(line.wrong.starts_with(c.wrongStart)) << Narrow(line.wrong);
+    }
+    const kestrel::CommandLine other = kestrel::ParseCommandLine(
+        std::vector<std::u16string>{u"--servidor=srv,1433", u"--banco", u"Quintara", u"--json"},
+        false);
+    EXPECT_EQ(other.servidor, u"srv,1433");
+    EXPECT_EQ(other.banco, u"Quintara");
+    EXPECT_TRUE(other.json);
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""`kestrel --relatorio` as a whole process beside the floor, a process that opens the same ODBC
+connection and runs the same two statements (raw_odbc_report), and FreeTDS's tsql doing the log-on
+and both statements, against the TDS test server on loopback; run in turn, A B C A B C ..., so that
+a change in the machine's load falls on all alike. Prints each one's median wall time and peak
+memory, and the ratio of Kestrel's median to the floor's (goal <= 1.2).
+Usage: bench/report/report_bench.py [BUILD_DIR] [RUNS]   (a Release build is the fair one)"""
+import json
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
+PASSWORD = 'Bench;1}'
+STATEMENTS = ("SELECT  SERVERPROPERTY('productversion'), SERVERPROPERTY ('productlevel'), "
+              "SERVERPROPERTY ('edition')\ngo\nsp_helpdb N'Quintara'\ngo\nexit\n")
+
+
+def timed(command, env, stdin=None):
+    """Wall seconds and peak resident memory (MB) of one run, from the kernel's account of it."""
+    start = time.perf_counter()
+    process = subprocess.Popen(command, env=env, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    if stdin:
+        process.stdin.write(stdin.encode())
+    process.stdin.close()
+    _, status, usage = os.wait4(process.pid, 0)
+    elapsed = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit('%s failed' % command[0])
+    return elapsed, usage.ru_maxrss / 1024
+
+
+def main():
+    build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, 'build-release')
+    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 20
+    scenario = {'logins': [{'user': 'sa', 'password': PASSWORD}],
+                'properties': {'productversion': '10.50.4000.0', 'productlevel': 'SP2',
+                               'edition': 'Standard Edition (64-bit)'},
+                'databases': [{'name': 'Quintara', 'db_size': '     150.50 MB',
+                               'files': [{'filename': 'D:\\Dados\\Quintara.mdf'}]}]}
+    server = subprocess.Popen([sys.executable, os.path.join(ROOT, 'tests/support/tds_test_server.py'),
+                               '--scenario', '-'], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                              text=True)
+    server.stdin.write(json.dumps(scenario))
+    server.stdin.close()
+    port = server.stdout.readline().split()[1]
+    try:
+        with tempfile.TemporaryDirectory() as prefix:
+            with open(os.path.join(prefix, 'system.reg'), 'w') as reg:
+                reg.write('WINE REGISTRY Version 2\n\n#arch=win64\n\n'
+                          '[Software\\\\Norvik\\\\Database] 1733500000\n')
+                for name, text in (('GerenciadorBancoDados', 'SQLServer2000'),
+                                   ('Servidor', '127.0.0.1,' + port), ('BancoBados', 'Quintara'),
+                                   ('NameUser', 'sa'), ('Password', PASSWORD), ('UsarSSI', '0')):
+                    reg.write('"%s"="%s"\n' % (name, text))
+            env = dict(os.environ, WINEPREFIX=prefix, KESTREL_BENCH_PORT=port,
+                       KESTREL_BENCH_PASSWORD=PASSWORD)
+            env.pop('DISPLAY', None)
+            commands = [
+                ('kestrel --relatorio', [os.path.join(build, 'src/app/qt/kestrel'), '--relatorio'],
+                 None),
+                ('raw ODBC process (floor)', [os.path.join(build, 'bench/raw_odbc_report')], None),
+                ('tsql process', ['tsql', '-H', '127.0.0.1', '-p', port, '-U', 'sa', '-P',
+                                  PASSWORD, '-D', 'Quintara'], STATEMENTS),
+            ]
+            results = {name: [] for name, _, _ in commands}
+            for name, command, stdin in commands:  # a warm-up each
+                timed(command, env, stdin)
+            for _ in range(runs):
+                for name, command, stdin in commands:
+                    results[name].append(timed(command, env, stdin))
+    finally:
+        server.kill()
+        server.wait()
+    print('median of %d runs each, alternating, test server on loopback' % runs)
+    medians = {}
+    for name, figures in results.items():
+        medians[name] = statistics.median(f[0] for f in figures) * 1000
+        print('%-28s %8.1f ms   peak memory %6.1f MB' %
+              (name, medians[name], max(f[1] for f in figures)))
+    print('kestrel / floor: %.2f x (goal <= 1.2)' %
+          (medians['kestrel --relatorio'] / medians['raw ODBC process (floor)']))
+
+
+if __name__ == '__main__':
+    main()
