@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "app/main_window_handlers.h"
-#include "app/qt/command_line_main.h"
 #include "app/qt/frm_principal.h"
 #include "app/qt/handler_wiring.h"
 #include "app/qt/qt_connection_prompt.h"
@@ -14,9 +13,6 @@
 #include "settings/platform_registry.h"
 
 int main(int argc, char* argv[]) {
-    if (argc > 1) {
-        CommandLineMain(argc, argv);
-    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrel"));
     QApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
