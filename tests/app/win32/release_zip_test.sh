@@ -41,10 +41,9 @@ for zip in "$@"; do
     x86_64-w64-mingw32-objdump -f "$com" | grep -q "file format $format\$" ||
         fail "$name: kestrel.com is not $format"
     # Subsystem 3 is the console's, 2 a window program's.
-    x86_64-w64-mingw32-objdump -p "$com" | grep -q '^Subsystem[[:space:]]*00000003' ||
-        fail "$name: kestrel.com is not a console program"
-    x86_64-w64-mingw32-objdump -p "$exe" | grep -q '^Subsystem[[:space:]]*00000002' ||
-        fail "$name: kestrel.exe is not a window program"
+    subsystem_of() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^Subsystem[[:space:]]*//p'; }
+    [[ $(subsystem_of "$com") == 00000003* ]] || fail "$name: kestrel.com is not a console program"
+    [[ $(subsystem_of "$exe") == 00000002* ]] || fail "$name: kestrel.exe is not a window program"
 
     "$here/import_check.sh" "$exe" "$com" >/dev/null ||
         fail "$name: kestrel.exe or kestrel.com imports what Windows 7 lacks"
