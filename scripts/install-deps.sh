@@ -8,6 +8,8 @@ packages=(
     # A 32-bit Windows program's odbc32 under Wine loads the 32-bit FreeTDS driver.
     tdsodbc:i386
     googletest
+    # header-only JSON, for the report on the command line; also taken by the Windows builds
+    nlohmann-json3-dev
     xvfb x11-utils libxcb1-dev bc zip
     lintian desktop-file-utils appstream dbus-daemon python3-pyatspi
     # Real input and a window manager for the window's tests during its waits.

@@ -2,7 +2,8 @@
 # Makes the releases to hand out, one zip a Windows architecture:
 # dist/kestrel-<version>-windows-x64.zip (64-bit Windows) and dist/kestrel-<version>-windows-x86.zip
 # (32-bit Windows, and 64-bit Windows too). Each holds kestrel.exe, built with MinGW-w64 (static,
-# stripped: nothing else to unpack beside it), and LEIA-ME.txt. Prints the zips' paths, one a line.
+# stripped: nothing else to unpack beside it), kestrel.com, the console launcher that makes a
+# prompt wait for the report on the command line, and LEIA-ME.txt. Prints the zips' paths, one a line.
 # Usage: scripts/package-windows.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,11 +19,13 @@ for row in "x64 x86_64 build-windows-release" "x86 i686 build-windows-release-i6
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         --toolchain "$root/cmake/mingw-w64-$toolchain.cmake" \
         -DKESTREL_BUILD_TESTS=OFF >/dev/null
-    cmake --build "$build" --target kestrel >&2
+    cmake --build "$build" --target kestrel kestrel_launcher >&2
     version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
     rm -rf "${stage:?}"/*
-    "$toolchain-w64-mingw32-strip" -o "$stage/kestrel.exe" "$build/src/app/win32/kestrel.exe"
+    for program in kestrel.exe kestrel.com; do
+        "$toolchain-w64-mingw32-strip" -o "$stage/$program" "$build/src/app/win32/$program"
+    done
     # Notepad on every Windows reads UTF-8 with its byte-order mark and CR LF line ends.
     {
         printf '\xef\xbb\xbf'
@@ -32,6 +35,6 @@ for row in "x64 x86_64 build-windows-release" "x86 i686 build-windows-release-i6
 
     zip=$root/dist/kestrel-$version-windows-$zip_arch.zip
     rm -f "$zip"
-    (cd "$stage" && zip -q -X "$zip" kestrel.exe LEIA-ME.txt)
+    (cd "$stage" && zip -q -X "$zip" kestrel.exe kestrel.com LEIA-ME.txt)
     echo "$zip"
 done

@@ -95,11 +95,13 @@ void MainWindowHandlers::Timer1_Timer() {
     }
     m_passPending = false;
     try {
-        m_windowFilled =
+        const PassOutcome outcome =
             RunInspectionPass(m_services, *m_cnBanco,
                               m_source == ConnectionSource::StoredSettings
                                   ? std::optional<std::u16string_view>(m_settings.strBancoDados)
                                   : std::nullopt);
+        m_windowFilled = outcome.filled;
+        m_productVersion = outcome.productVersion;
     } catch (...) {
         ReportUnexpected();
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/connection_prompt.h"
@@ -41,6 +43,8 @@ public:
     void CopiarTudo();
     // Whether the boxes hold what the last pass found about the server that txtServidor names.
     bool WindowFilled() const { return m_windowFilled; }
+    // The product version the last pass read, before its label; nothing when it read none.
+    const std::optional<std::u16string>& ProductVersion() const { return m_productVersion; }
 
 private:
     // Where the open connection came from; it decides which database the pass describes.
@@ -71,6 +75,7 @@ private:
     ConnectionSource m_source = ConnectionSource::Prompt;
     bool m_passPending = false;
     bool m_windowFilled = false;
+    std::optional<std::u16string> m_productVersion;
 };
 
 }  // namespace kestrel

@@ -42,8 +42,9 @@ private:
 };
 
 Failure NoFileList() {
-    return {3704,
-            u"O servidor não informou os arquivos do banco de dados (não há um segundo resultado)."};
+    return {
+        3704,
+        u"O servidor não informou os arquivos do banco de dados (não há um segundo resultado)."};
 }
 
 }  // namespace
@@ -56,16 +57,18 @@ std::u16string DatabaseCommand(std::u16string_view databaseName) {
     return command;
 }
 
-bool RunInspectionPass(WindowServices& services, Connection& cnBanco,
-                       std::optional<std::u16string_view> storedDatabase) {
+PassOutcome RunInspectionPass(WindowServices& services, Connection& cnBanco,
+                              std::optional<std::u16string_view> storedDatabase) {
     services.SetTimerEnabled(false);
     PassWriter writer(services);
+    PassOutcome outcome;
     try {
         Recordset query;
         query.Open(kServerPropertyQuery, cnBanco);
         writer.Write(TextBox::txtVersao, query.Field(0), false);
         // The label goes after the value's bound, so that a long version cannot push it out.
         const std::u16string version = services.Text(TextBox::txtVersao);
+        outcome.productVersion = version;
         writer.WriteText(TextBox::txtVersao, version + VersionLabel(version));
         writer.Write(TextBox::txtNivel, query.Field(1), false);
         writer.Write(TextBox::txtEdicao, query.Field(2), false);
@@ -81,12 +84,13 @@ bool RunInspectionPass(WindowServices& services, Connection& cnBanco,
         }
         writer.Write(TextBox::txtLocalBD, query.Field(2), true);
         services.SetMousePointer(MousePointer::Default);
-        return true;
+        outcome.filled = true;
+        return outcome;
     } catch (const Failure& failure) {
         writer.EmptyTheRest();
         services.SetMousePointer(MousePointer::Default);
         services.ShowMessage(u"Erro: " + failure.description, MessageIcon::None);
-        return false;
+        return outcome;
     }
 }
 

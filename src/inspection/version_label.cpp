@@ -31,4 +31,9 @@ std::u16string VersionLabel(std::u16string_view versionText) {
     return std::u16string(DefaultVersionLabel);
 }
 
+std::u16string ReleaseName(std::u16string_view versionText) {
+    // Every label starts with the " - " that joins it to the version in the box.
+    return VersionLabel(versionText).substr(3);
+}
+
 }  // namespace kestrel

@@ -12,8 +12,11 @@
 #include <thread>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "app/win32/resource.h"
 #include "support/kestrel_exe.h"
+#include "support/redirected_run.h"
 #include "support/reg_exe.h"
 #include "support/scenario.h"
 #include "support/tds_test_server.h"
@@ -167,6 +170,48 @@ TEST_F(KestrelExeWithSettings, SettingsItCannotUseAreToldInABoxOverTheWindow) {
         }
     }
     EXPECT_EQ(m_server.count("LOGIN OK"), 0u);
+}
+
+// With arguments, kestrel.exe (and kestrel.com, which waits for it) opens no window and writes its
+// report into the file its caller gave it as standard output, in UTF-8, or its message into
+// standard error; the exit status tells the kind of failure.
+TEST_F(KestrelExeWithSettings, TheReportGoesToTheCallersFilesWithAStatusPerKind) {
+    const std::wstring com = ProgramPath().substr(0, ProgramPath().size() - 4) + L".com";
+    const std::string lines =
+        "Servidor: " + m_server.address() +
+        "\\QUINTARA\r\nVersão do SQL Server: 10.50.4000.0 - SQL Server 2008 R2 Service Pack "
+        "2\r\nNível do SQL Server: SP2\r\nEdição do SQL Server: Standard Edition (64-bit)\r\n"
+        "Edição:\r\nNome do Banco de Dados: Quintara\r\nTamanho do Banco de Dados: 150.50 MB\r\n"
+        "Local Banco: D:\\Dados\\São Paulo\\Quintara.mdf\r\n";
+    const struct {
+        std::wstring program;
+        const wchar_t* arguments;
+        const wchar_t* gerenciador;
+        DWORD status;
+        std::string out;  // exact, or the JSON's version name
+        std::string errStart;
+    } cases[] = {
+        {ProgramPath(), L"/relatorio", L"SQLServer2000", 0, lines, ""},
+        {com, L"--relatorio", L"SQLServer2000", 0, lines, ""},
+        {ProgramPath(), L"/json", L"SQLServer2000", 0, "SQL Server 2008 R2 Service Pack 2", ""},
+        {com, L"/relatorio", L"Oracle", 4, "", "O tipo setado está: Oracle\r\n"},
+        {ProgramPath(), L"/servidor", L"SQLServer2000", 2, "", "Uso incorreto"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        StoreSettings({{L"GerenciadorBancoDados", L"REG_SZ", c.gerenciador}});
+        const RedirectedRun run = RunRedirected(c.program, c.arguments);
+        EXPECT_EQ(run.status, c.status);
+        if (std::wstring_view(c.arguments) == L"/json") {
+            const auto json = nlohmann::json::parse(run.out);
+            EXPECT_EQ(json["versao_nome"], c.out);
+            EXPECT_EQ(json["versao_numero"], "10.50.4000.0");
+        } else {
+            EXPECT_EQ(run.out, c.out);
+        }
+        EXPECT_TRUE(run.err.starts_with(c.errStart)) << run.err;
+        EXPECT_EQ((run.out + run.err).find(m_scenario.password), std::string::npos);
+    }
 }
 
 // A click at a point of the screen, through the system's input queue as the mouse's own.

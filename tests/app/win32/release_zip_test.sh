@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The release zips as a technician gets them: kestrel.exe and LEIA-ME.txt and nothing else; the
-# program at most 4 MB, built for the zip's architecture (x64 or x86) and saying so in its
+# The release zips as a technician gets them: kestrel.exe, its console launcher kestrel.com and
+# LEIA-ME.txt and nothing else; the program at most 4 MB, the launcher a console program, built for the zip's architecture (x64 or x86) and saying so in its
 # manifest, and importing only functions of Windows' own DLLs that Windows 7 SP1 already has
 # (import_check.sh), so that it starts with nothing installed beside it.
 # Usage: tests/app/win32/release_zip_test.sh ZIP...
@@ -20,7 +20,7 @@ for zip in "$@"; do
     folder=$unpacked/${name%.zip}
     python3 -m zipfile -e "$zip" "$folder"
     entries=$(cd "$folder" && find . -type f -printf '%P\n' | sort | tr '\n' ' ')
-    [ "$entries" = "LEIA-ME.txt kestrel.exe " ] || fail "$name holds: $entries"
+    [ "$entries" = "LEIA-ME.txt kestrel.com kestrel.exe " ] || fail "$name holds: $entries"
 
     exe=$folder/kestrel.exe
     size=$(stat -c %s "$exe")
@@ -37,11 +37,21 @@ for zip in "$@"; do
     grep -aq "name=\"Norvik.Kestrel\" version=\"1.0.0.0\" processorArchitecture=\"$manifest\"" "$exe" ||
         fail "$name: the manifest does not name $manifest"
 
-    "$here/import_check.sh" "$exe" >/dev/null || fail "$name: kestrel.exe imports what Windows 7 lacks"
+    com=$folder/kestrel.com
+    x86_64-w64-mingw32-objdump -f "$com" | grep -q "file format $format\$" ||
+        fail "$name: kestrel.com is not $format"
+    # Subsystem 3 is the console's, 2 a window program's.
+    subsystem_of() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^Subsystem[[:space:]]*//p'; }
+    [[ $(subsystem_of "$com") == 00000003* ]] || fail "$name: kestrel.com is not a console program"
+    [[ $(subsystem_of "$exe") == 00000002* ]] || fail "$name: kestrel.exe is not a window program"
+
+    "$here/import_check.sh" "$exe" "$com" >/dev/null ||
+        fail "$name: kestrel.exe or kestrel.com imports what Windows 7 lacks"
     dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' |
         sort -u | tr '\n' ' ')
 
     grep -q "ODBC Driver 18 for SQL Server" "$folder/LEIA-ME.txt" || fail "$name: LEIA-ME.txt names no driver"
+    grep -q "/relatorio" "$folder/LEIA-ME.txt" || fail "$name: LEIA-ME.txt does not tell the report"
     echo "release zip: $name, kestrel.exe $size bytes, imports from: $dlls"
 done
 [ "$failures" -eq 0 ]

@@ -1,0 +1,198 @@
+// The report of the command line: the window's own connect and pass, run without a window over the
+// real ODBC stack and the TDS test server, its lines and its JSON read back with a JSON parser.
+#include "app/report.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/report_output.h"
+#include "app/window_text.h"
+#include "base/utf8.h"
+#include "support/dialog_string.h"
+#include "support/quintara_settings.h"
+#include "support/scenario.h"
+#include "support/tds_test_server.h"
+#include "support/utf16.h"
+
+using kestrel::ReportStatus;
+
+namespace {
+
+QuintaraSettings Stored(std::string gerenciador, std::string servidor = "",
+                        std::string password = "") {
+    QuintaraSettings settings;
+    settings.gerenciador = std::move(gerenciador);
+    settings.servidor = std::move(servidor);
+    settings.password = std::move(password);
+    return settings;
+}
+
+// A server of the command line, with a server login.
+kestrel::ReportTarget Other(const TdsTestServer& server, const std::string& user,
+                            const std::string& password) {
+    kestrel::ReportTarget target;
+    target.servidor = U16(AddressOf(server));
+    target.banco = u"Quintara";
+    target.usuario = U16(user);
+    target.senha = U16(password);
+    return target;
+}
+
+// Each kind of failure ends with its own status and the window's message for it; a report, filled
+// or not, never holds the password it was given, right or wrong.
+TEST(Report, EndsWithTheStatusAndTheMessageOfItsKind) {
+    const Scenario scenario;
+    const TdsTestServer server(scenario.Json());
+    Scenario failing;
+    failing.faults = R"({"serverproperty_error": true})";
+    const TdsTestServer failingServer(failing.Json());
+    const std::string wrong = "Errada;9}";
+    const kestrel::ReportTarget stored;
+    const struct {
+        const char* what;
+        const TdsTestServer& to;
+        QuintaraSettings settings;
+        kestrel::ReportTarget target;
+        ReportStatus status;
+        std::u16string messageStart;
+    } cases[] = {
+        {"filled", server, {}, stored, ReportStatus::Ok, u""},
+        {"an empty server", server, Stored("SQLServer2000", " "), stored,
+         ReportStatus::SettingsUnusable, u"As configurações do Quintara"},
+        {"a manager type of another product", server, Stored("Oracle"), stored,
+         ReportStatus::UnsupportedManagerType, u"O tipo setado está: Oracle\r\n"},
+        {"a wrong password", server, Stored("SQLServer2000", "", wrong), stored,
+         ReportStatus::CouldNotConnect, u""},
+        {"a server without SERVERPROPERTY",
+         failingServer,
+         {},
+         stored,
+         ReportStatus::PassFailed,
+         u"Erro: "},
+        {"another server, filled", server, Stored("Oracle"), Other(server, "sa", scenario.password),
+         ReportStatus::Ok, u""},
+        {"another server, a wrong password",
+         server,
+         {},
+         Other(server, "sa", wrong),
+         ReportStatus::CouldNotConnect,
+         u"Erro: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeRegistry registry;
+        QuintaraSettings settings = c.settings;
+        if (settings.servidor.empty()) {
+            settings.servidor = AddressOf(c.to);
+        }
+        if (settings.password.empty()) {
+            settings.password = scenario.password;
+        }
+        settings.StoreIn(registry);
+
+        const kestrel::Report report = kestrel::RunReport(c.target, registry);
+        EXPECT_EQ(report.status, c.status);
+        EXPECT_TRUE(report.message.starts_with(c.messageStart)) << Narrow(report.message);
+        EXPECT_EQ(report.message.empty(), c.status == ReportStatus::Ok);
+
+        const std::string json = kestrel::ReportJson(report);
+        const auto parsed = nlohmann::json::parse(json);
+        if (c.status == ReportStatus::Ok) {
+            EXPECT_TRUE(parsed["erro"].is_null());
+        } else {
+            EXPECT_EQ(parsed["erro"]["status"], int(c.status));
+            EXPECT_EQ(parsed["erro"]["mensagem"], kestrel::Utf8(report.message));
+        }
+        const std::string lines = kestrel::Utf8(kestrel::ReportLines(report));
+        for (const std::string& password : {scenario.password, wrong}) {
+            EXPECT_EQ(json.find(password), std::string::npos);
+            EXPECT_EQ(lines.find(password), std::string::npos);
+            EXPECT_EQ(report.message.find(U16(password)), std::u16string::npos);
+        }
+    }
+}
+
+// The lines are those of "Copiar tudo"; the JSON has a member per box, in ASCII whatever the
+// boxes hold, and the version's number and release name apart, as the pass read them.
+TEST(Report, AFilledReportGivesTheWindowsLinesAndItsJson) {
+    Scenario scenario;
+    scenario.productVersion = "9.00.1399.06";
+    const TdsTestServer server(scenario.Json());
+    FakeRegistry registry;
+    Stored("SQLServer2000", AddressOf(server), scenario.password).StoreIn(registry);
+
+    const kestrel::Report report = kestrel::RunReport({}, registry);
+    ASSERT_EQ(report.status, ReportStatus::Ok) << Narrow(report.message);
+    const std::u16string end(kestrel::kClipboardLineEnd);
+    EXPECT_EQ(kestrel::ReportLines(report),
+              u"Servidor: " + U16(AddressOf(server)) + end +
+                  u"Versão do SQL Server: 9.00.1399.06 - SQL Server 2005" + end +
+                  u"Nível do SQL Server: SP2" + end +
+                  u"Edição do SQL Server: Standard Edition (64-bit)" + end + u"Edição:" + end +
+                  u"Nome do Banco de Dados: Quintara" + end +
+                  u"Tamanho do Banco de Dados: 150.50 MB" + end +
+                  u"Local Banco: D:\\Dados\\São Paulo\\Quintara.mdf" + end);
+
+    const std::string json = kestrel::ReportJson(report);
+    EXPECT_TRUE(std::ranges::all_of(json, [](char c) { return (unsigned char)c < 0x80; }));
+    EXPECT_EQ(nlohmann::json::parse(json),
+              nlohmann::json({{"servidor", AddressOf(server)},
+                              {"versao", "9.00.1399.06 - SQL Server 2005"},
+                              {"nivel", "SP2"},
+                              {"edicao", "Standard Edition (64-bit)"},
+                              {"edicao_mecanismo", ""},
+                              {"banco_dados", "Quintara"},
+                              {"tamanho_banco_dados", "150.50 MB"},
+                              {"local_banco", "D:\\Dados\\São Paulo\\Quintara.mdf"},
+                              {"versao_numero", "9.00.1399.06"},
+                              {"versao_nome", "SQL Server 2005"},
+                              {"erro", nullptr}}));
+}
+
+}  // namespace
+
+namespace {
+
+// What a script may write, and what is refused before anything is read or sent: the "/" forms
+// only on Windows, where a path does not start with "/".
+TEST(CommandLine, TellsTheReportTheUsageAndWhatIsWrong) {
+    using Action = kestrel::CommandLine::Action;
+    const struct {
+        std::vector<std::u16string> arguments;
+        bool windowsForms;
+        Action action;
+        std::u16string wrongStart;
+    } cases[] = {
+        {{}, false, Action::Window, u""},
+        {{u"--relatorio"}, false, Action::Report, u""},
+        {{u"/relatorio", u"/json"}, true, Action::Report, u""},
+        {{u"/relatorio"}, false, Action::WrongUsage, u"argumento desconhecido: /relatorio"},
+        {{u"/?"}, true, Action::Help, u""},
+        {{u"--json", u"--help"}, false, Action::Help, u""},
+        {{u"--servidor=srv,1433", u"--banco", u"Quintara"}, false, Action::Report, u""},
+        {{u"--servidor"}, false, Action::WrongUsage, u"falta o valor de --servidor"},
+        {{u"--servidor="}, false, Action::WrongUsage, u"valor vazio em --servidor="},
+        {{u"--servidor", u"a", u"--servidor", u"b"}, false, Action::WrongUsage, u"opção repetida"},
+        {{u"--usuario", u"sa"}, false, Action::WrongUsage, u"--banco e --usuario valem só"},
+        {{u"--json=1"}, false, Action::WrongUsage, u"opção desconhecida: --json=1"},
+        {{u"--senha", u"x"}, false, Action::WrongUsage, u"opção desconhecida: --senha"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.arguments.empty() ? u"" : c.arguments[0]));
+        const kestrel::CommandLine line = kestrel::ParseCommandLine(c.arguments, c.windowsForms);
+        EXPECT_EQ(line.action, c.action);
+        EXPECT_TRUE(line.wrong.starts_with(c.wrongStart)) << Narrow(line.wrong);
+    }
+    const kestrel::CommandLine other = kestrel::ParseCommandLine(
+        std::vector<std::u16string>{u"--servidor=srv,1433", u"--banco", u"Quintara", u"--json"},
+        false);
+    EXPECT_EQ(other.servidor, u"srv,1433");
+    EXPECT_EQ(other.banco, u"Quintara");
+    EXPECT_TRUE(other.json);
+}
+
+}  // namespace
