@@ -126,6 +126,7 @@ void MainWindowHandlers::ReportUnexpected() {
         description = VisibleText(DecodeWindows1252(fault.what()));
     } catch (...) {
     }
+    m_faultReported = true;
     m_services.SetMousePointer(MousePointer::Default);
     m_services.ShowMessage(u"Erro inesperado: " + description, MessageIcon::None);
 }

@@ -45,6 +45,8 @@ public:
     bool WindowFilled() const { return m_windowFilled; }
     // The product version the last pass read, before its label; nothing when it read none.
     const std::optional<std::u16string>& ProductVersion() const { return m_productVersion; }
+    // Whether a fault of the program itself ("Erro inesperado") has been reported.
+    bool FaultReported() const { return m_faultReported; }
 
 private:
     // Where the open connection came from; it decides which database the pass describes.
@@ -75,6 +77,7 @@ private:
     ConnectionSource m_source = ConnectionSource::Prompt;
     bool m_passPending = false;
     bool m_windowFilled = false;
+    bool m_faultReported = false;
     std::optional<std::u16string> m_productVersion;
 };
 

@@ -66,6 +66,9 @@ Report RunReport(const ReportTarget& target, RegistryApi& registry, DatabaseTime
     } else {
         handlers.cmdQuintara_Click();
     }
+    if (handlers.FaultReported()) {
+        return fail(ReportStatus::Unexpected, report.window.LastMessage());
+    }
     if (prompt.AskedTheUser()) {
         return fail(ReportStatus::SettingsUnusable, kSettingsUnusable);
     }
@@ -78,6 +81,9 @@ Report RunReport(const ReportTarget& target, RegistryApi& registry, DatabaseTime
     }
     handlers.Timer1_Timer();
     report.productVersion = handlers.ProductVersion();
+    if (handlers.FaultReported()) {
+        return fail(ReportStatus::Unexpected, report.window.LastMessage());
+    }
     if (!handlers.WindowFilled()) {
         return fail(ReportStatus::PassFailed, report.window.LastMessage());
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,19 @@ TEST(CommandLine, TellsTheReportTheUsageAndWhatIsWrong) {
     EXPECT_EQ(other.servidor, u"srv,1433");
     EXPECT_EQ(other.banco, u"Quintara");
     EXPECT_TRUE(other.json);
+}
+
+// A fault of the program itself is told apart from every failure of the settings or the server.
+TEST(Report, AFaultOfTheProgramItselfHasAStatusOfItsOwn) {
+    struct FaultyRegistry : FakeRegistry {
+        kestrel::RegistryStatus OpenKey(kestrel::RootKeyHandle, const std::string&, std::uint32_t,
+                                        std::uint32_t, kestrel::OpenKeyHandle&) override {
+            throw std::runtime_error("falha interna");
+        }
+    } registry;
+    const kestrel::Report report = kestrel::RunReport({}, registry);
+    EXPECT_EQ(report.status, ReportStatus::Unexpected);
+    EXPECT_EQ(report.message, u"Erro inesperado: falha interna");
 }
 
 }  // namespace
