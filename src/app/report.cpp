@@ -1,7 +1,7 @@
 #include "app/report.h"
 
-#include "app/main_window_handlers.h"
 #include "app/connection_prompt.h"
+#include "app/main_window_handlers.h"
 #include "connection/ole_db/data_link_string.h"
 
 namespace kestrel {
