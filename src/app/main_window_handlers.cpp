@@ -22,17 +22,38 @@ Failure ObjectNotSet() {
     return {91, u"A variável de objeto não foi definida: nenhuma conexão foi escolhida."};
 }
 
+// Marks a connect button's handler as under way for as long as it runs.
+class ConnectUnderWay {
+public:
+    explicit ConnectUnderWay(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~ConnectUnderWay() { m_flag = false; }
+    ConnectUnderWay(const ConnectUnderWay&) = delete;
+    ConnectUnderWay& operator=(const ConnectUnderWay&) = delete;
+
+private:
+    bool& m_flag;
+};
+
 }  // namespace
 
 void MainWindowHandlers::Run(WindowCommand command) {
     if (WaitUnderWay() && command != WindowCommand::Command1) {
         return;
     }
+    const bool connect =
+        command == WindowCommand::cmdQuintara || command == WindowCommand::cmdNovaConexao;
+    if (connect && m_connectUnderWay) {
+        return;
+    }
     switch (command) {
-        case WindowCommand::cmdQuintara:
+        case WindowCommand::cmdQuintara: {
+            const ConnectUnderWay underWay(m_connectUnderWay);
             return cmdQuintara_Click();
-        case WindowCommand::cmdNovaConexao:
+        }
+        case WindowCommand::cmdNovaConexao: {
+            const ConnectUnderWay underWay(m_connectUnderWay);
             return cmdNovaConexao_Click();
+        }
         case WindowCommand::Command1:
             return Command1_Click();
         case WindowCommand::Timer1:

@@ -27,7 +27,9 @@ public:
     // a message from another program. A command given while a wait of the window's thread is under
     // way is dropped, as the wait drops clicks and keys: its handler would run inside the wait and
     // replace the connection the wait is using. A Timer1 tick so dropped comes again at the next
-    // tick; "&Fechar" still ends the program, at once.
+    // tick; "&Fechar" still ends the program, at once. Nor does a connect button run while the
+    // other's handler is still under way (its dialog or a message box open, which a screen reader
+    // can reach past): the window's connects follow one another, as the window's modality means.
     void Run(WindowCommand command);
 
     // "Ler Quintara...": connects with the settings the Quintara product stored.
@@ -76,6 +78,7 @@ private:
     std::unique_ptr<Connection> m_cnBanco;
     ConnectionSource m_source = ConnectionSource::Prompt;
     bool m_passPending = false;
+    bool m_connectUnderWay = false;
     bool m_windowFilled = false;
     bool m_faultReported = false;
     std::optional<std::u16string> m_productVersion;

@@ -400,6 +400,21 @@ TEST_F(Handlers, CommandsGivenDuringAWaitRunNothingButFechar) {
     EXPECT_EQ(services.Text(TextBox::txtVersao), kVersion);
 }
 
+// A connect button pressed while the other's dialog is open (a screen reader reaches past the
+// dialog's modality) runs nothing: one dialog, one log-on, and the pass follows the dialog's.
+TEST_F(Handlers, AConnectPressedWhileTheDialogIsOpenRunsNothing) {
+    using kestrel::WindowCommand;
+    prompt.whileOpen = [this] {
+        handlers.Run(WindowCommand::cmdQuintara);
+        handlers.Run(WindowCommand::cmdNovaConexao);
+    };
+    prompt.answers.push_back(DialogString(server, scenario.password));
+    handlers.Run(WindowCommand::cmdNovaConexao);
+    EXPECT_EQ(prompt.calls, 1);
+    EXPECT_EQ(server.count("LOGIN"), 1u);
+    ExpectPassPending();
+}
+
 TEST(CaptionAsShown, DropsTheAccessKeysAmpersand) {
     EXPECT_EQ(kestrel::CaptionAsShown(u"&Fechar"), u"Fechar");
     EXPECT_EQ(kestrel::CaptionAsShown(u"P&&D: &x"), u"P&D: x");

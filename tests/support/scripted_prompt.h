@@ -1,9 +1,11 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "app/connection_prompt.h"
 
@@ -13,6 +15,9 @@ class ScriptedPrompt : public kestrel::ConnectionPrompt {
 public:
     std::optional<std::u16string> PromptNew() override {
         ++calls;
+        if (const std::function<void()> pressed = std::exchange(whileOpen, {})) {
+            pressed();
+        }
         if (fault) {
             const std::string what = *fault;
             fault.reset();
@@ -28,6 +33,8 @@ public:
 
     std::deque<std::optional<std::u16string>> answers;
     int calls = 0;
+    // Run once while the dialog is open, as what a user or a screen reader does meanwhile.
+    std::function<void()> whileOpen;
     // Thrown once, as a fault of the program, instead of the next answer.
     std::optional<std::string> fault;
 };
