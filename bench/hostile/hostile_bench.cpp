@@ -120,10 +120,11 @@ void Flood(int records) {
     while (kestrel::DeadlineWorker::RunningThreads() > 0 && Seconds(Clock::now() - start) < 600) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    std::printf("  %7d error records   waited %8.1f ms   driver done after %4.0f s   peak %6.1f MB "
-                "(%5.1f MB over the connected program)\n",
-                records, waited * 1000, Seconds(Clock::now() - start), StatusMegabytes("VmHWM"),
-                StatusMegabytes("VmHWM") - before);
+    std::printf(
+        "  %7d error records   waited %8.1f ms   driver done after %4.0f s   peak %6.1f MB "
+        "(%5.1f MB over the connected program)\n",
+        records, waited * 1000, Seconds(Clock::now() - start), StatusMegabytes("VmHWM"),
+        StatusMegabytes("VmHWM") - before);
 }
 
 void Huge(int chars) {

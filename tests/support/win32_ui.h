@@ -5,8 +5,8 @@
 #include <commctrl.h>
 
 #include <chrono>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
