@@ -11,6 +11,8 @@ packages=(
     # header-only JSON, for the report on the command line; also taken by the Windows builds
     nlohmann-json3-dev
     xvfb x11-utils libxcb1-dev bc zip
+    # The start-up profile (bench/startup/profile.sh) counts instructions with callgrind.
+    valgrind
     lintian desktop-file-utils appstream dbus-daemon python3-pyatspi
     # Real input and a window manager for the window's tests during its waits.
     xdotool openbox

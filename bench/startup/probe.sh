@@ -7,7 +7,7 @@ start_xvfb() { # work-dir
     xvfb_pid=$!
     local display=""
     for _ in $(seq 300); do
-        display=$(cat "$1/display")
+        display=$(cat "$1/display" 2>/dev/null || true)
         [ -n "$display" ] && break
         sleep 0.1
     done

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <map>
 
 #include "app/frm_principal_layout.h"
@@ -39,6 +40,25 @@ void FitCaption(QLabel* label) {
     }
     label->setFont(font);
 }
+
+// Each QLineEdit lays out its empty text in the program's font before it takes its own: while the
+// controls are made the program's font is the window's, and start-up loads no font that the window
+// does not show (the program's own is loaded when a dialog first shows). QGuiApplication's setter:
+// QApplication's would also drop the platform's own fonts for menus, tips and message boxes. Qt
+// then counts the program's font as the program's choice: a desktop font changed while Kestrel
+// runs no longer reaches the dialogs it opens afterwards.
+class ProgramFontWhileMaking {
+public:
+    explicit ProgramFontWhileMaking(const QFont& font) : m_programFont(QGuiApplication::font()) {
+        QGuiApplication::setFont(font);
+    }
+    ~ProgramFontWhileMaking() { QGuiApplication::setFont(m_programFont); }
+    ProgramFontWhileMaking(const ProgramFontWhileMaking&) = delete;
+    ProgramFontWhileMaking& operator=(const ProgramFontWhileMaking&) = delete;
+
+private:
+    const QFont m_programFont;
+};
 
 QRect Pixels(const kestrel::TwipsRect& twips) {
     return {Twips(twips.left), Twips(twips.top), Twips(twips.width), Twips(twips.height)};
@@ -85,18 +105,21 @@ FrmPrincipal::FrmPrincipal(QWidget* parent)
     setFont(DialogFont(false));
 
     std::map<std::string_view, QWidget*> made;
-    for (const ControlDescription& control : kestrel::FrmPrincipalControls()) {
-        QWidget* widget =
-            MakeControl(control, control.container.empty() ? this : made.at(control.container));
-        widget->setObjectName(QString::fromLatin1(control.name));
-        widget->setGeometry(Pixels(control.twips));
-        if (control.bold) {
-            widget->setFont(DialogFont(true));
+    {
+        const ProgramFontWhileMaking windowFont(font());
+        for (const ControlDescription& control : kestrel::FrmPrincipalControls()) {
+            QWidget* widget =
+                MakeControl(control, control.container.empty() ? this : made.at(control.container));
+            widget->setObjectName(QString::fromLatin1(control.name));
+            widget->setGeometry(Pixels(control.twips));
+            if (control.bold) {
+                widget->setFont(DialogFont(true));
+            }
+            if (control.kind == ControlKind::TextBox) {
+                m_boxes[int(*control.box)] = static_cast<QLineEdit*>(widget);
+            }
+            made[control.name] = widget;
         }
-        if (control.kind == ControlKind::TextBox) {
-            m_boxes[int(*control.box)] = static_cast<QLineEdit*>(widget);
-        }
-        made[control.name] = widget;
     }
     // Screen readers name each box after its label, without the colon.
     for (const ControlDescription& control : kestrel::FrmPrincipalControls()) {
