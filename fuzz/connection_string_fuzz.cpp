@@ -1,8 +1,8 @@
 // libFuzzer target for the OLE DB connection strings. Beyond not crashing: values quoted into the
 // strings that Kestrel builds (stored settings, the dialog) must read back whole, "=" first
-// included; and a translated string must read back, the way each driver reads it, as keywords of
-// our own only, each once, with the password, user and database unchanged, so that no value can
-// end early or add a keyword.
+// included; and the string written for a driver must read back, the way each driver reads it, as
+// keywords of our own only, each once, with the password, user and database unchanged, so that no
+// value can end early or add a keyword.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -177,7 +177,7 @@ void CheckQuotedValuesReadBackWhole(const std::u16string& server, const std::u16
         expected);
 }
 
-// Bytes become UTF-16 code units one by one: what matters to the translation is ASCII.
+// Bytes become UTF-16 code units one by one: what matters to the reading and writing is ASCII.
 std::u16string Widen(const std::string& bytes) {
     std::u16string text;
     for (unsigned char byte : bytes) {

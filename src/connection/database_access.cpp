@@ -236,7 +236,7 @@ std::shared_ptr<Connection::Session> OpenSession(const ConnectionDescription& de
     auto session = std::make_shared<Connection::Session>(std::move(handles));
     auto reported = std::make_shared<std::vector<OdbcDiagnostic>>();
     try {
-        // The text holds no null character (the translation refuses one), so it ends at its end.
+        // The text holds no null character (the writer refuses one), so it ends at its end.
         session->Call(
             [handles = session->handles, text = std::move(text), reported] {
                 try {
