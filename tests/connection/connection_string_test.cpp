@@ -69,6 +69,7 @@ TEST(ConnectionDescription, ReadsTheOleDbStringAsOleDbDoes) {
         EXPECT_EQ(d.database, c.database);
         EXPECT_EQ(d.user, c.user);
         EXPECT_EQ(d.password, kestrel::Password(c.passwordInEffect));
+        EXPECT_EQ(testing::PrintToString(d.password), "****");
         EXPECT_EQ(d.integratedSecurity, c.integrated);
         EXPECT_EQ(d.tcp, c.tcp);
     }
