@@ -1,8 +1,8 @@
 // libFuzzer target for the OLE DB connection strings. Beyond not crashing: values quoted into the
 // strings that Kestrel builds (stored settings, the dialog) must read back whole, "=" first
-// included; and a translated string must read back, the way each driver reads it, as keywords of
-// our own only, each once, with the password, user and database unchanged, so that no value can
-// end early or add a keyword.
+// included; and the string written for a driver must read back, the way each driver reads it, as
+// keywords of our own only, each once, with the password, user and database unchanged, so that no
+// value can end early or add a keyword.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include "base/failure.h"
 #include "connection/database_error.h"
 #include "connection/driver_choice/connection_string_driver.h"
+#include "connection/odbc/driver_connection_string.h"
 #include "connection/ole_db/connection_string.h"
 #include "connection/ole_db/connection_string_reader.h"
 #include "connection/ole_db/data_link_string.h"
@@ -176,7 +177,7 @@ void CheckQuotedValuesReadBackWhole(const std::u16string& server, const std::u16
         expected);
 }
 
-// Bytes become UTF-16 code units one by one: what matters to the translation is ASCII.
+// Bytes become UTF-16 code units one by one: what matters to the reading and writing is ASCII.
 std::u16string Widen(const std::string& bytes) {
     std::u16string text;
     for (unsigned char byte : bytes) {
@@ -200,22 +201,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string oleDb = Widen(input.ConsumeRemainingBytesAsString());
     CheckQuotedValuesReadBackWhole(server, database, userId, password);
 
-    kestrel::OdbcConnectionString odbc;
+    kestrel::ConnectionDescription description;
+    std::u16string odbc;
     try {
-        odbc = kestrel::TranslateConnectionString(oleDb, userId, password, driver, instancePort);
+        description = kestrel::DescribeConnection(oleDb, userId, password);
+        odbc = kestrel::DriverConnectionString(description, driver, instancePort);
     } catch (const kestrel::Failure& failure) {
         Require(failure.number == kestrel::database_error::kBadConnectionString ||
                 failure.number == kestrel::database_error::kProviderNotFound);
         return 0;
     }
-    Require(!odbc.text.empty() && odbc.text.back() == u';');
+    Require(!odbc.empty() && odbc.back() == u';');
 
     // The driver manager reads every string the standard way; a FreeTDS string may leave its last
     // value open to it, which then runs to the end.
     const bool freeTds = kestrel::FamilyOfDriver(driver) == kestrel::DriverFamily::FreeTds;
-    const std::optional<Pairs> standard = ReadStandard(odbc.text);
+    const std::optional<Pairs> standard = ReadStandard(odbc);
     Require(standard.has_value() || freeTds);
-    const Pairs driverView = freeTds ? ReadFreeTds13(odbc.text) : *standard;
+    const Pairs driverView = freeTds ? ReadFreeTds13(odbc) : *standard;
     if (standard) {
         CheckKeywords(*standard, driver);
     }
@@ -223,14 +226,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // What the driver reads is what was meant.
     const bool integrated = ValueOf(driverView, u"Trusted_Connection").has_value();
-    Require(!integrated || (odbc.password.empty() && !ValueOf(driverView, u"UID") &&
+    Require(!integrated || (description.password.IsEmpty() && !ValueOf(driverView, u"UID") &&
                             !ValueOf(driverView, u"PWD")));
     if (!integrated && !password.empty()) {
-        Require(odbc.password == password);
+        Require(description.password == kestrel::Password(password));
     }
     if (!integrated && !userId.empty()) {
         Require(ValueOf(driverView, u"UID") == userId);
     }
-    Require(ValueOf(driverView, u"PWD").value_or(u"") == odbc.password);
+    Require(kestrel::Password(ValueOf(driverView, u"PWD").value_or(u"")) == description.password);
     return 0;
 }

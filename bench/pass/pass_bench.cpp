@@ -13,6 +13,7 @@
 
 #include "app/main_window_handlers.h"
 #include "bench/pass/raw_odbc_pass.h"
+#include "connection/odbc/driver_connection_string.h"
 #include "connection/ole_db/connection_string.h"
 #include "inspection/inspection_pass.h"
 #include "support/quintara_settings.h"
@@ -82,8 +83,8 @@ int main(int argc, char* argv[]) {
     const std::u16string oleDb =
         U16("Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=Quintara;Data Source=127.0.0.1," +
             port + ";Network Library=dbmssocn");
-    RawOdbcPass raw(
-        kestrel::TranslateConnectionString(oleDb, u"", U16(scenario.password), u"FreeTDS").text);
+    RawOdbcPass raw(kestrel::DriverConnectionString(
+        kestrel::DescribeConnection(oleDb, u"", U16(scenario.password)), u"FreeTDS"));
     // The timer runs one pass per connect; here the pass runs again and again on one connection.
     kestrel::Connection cnBanco;
     cnBanco.Open(oleDb, u"", U16(scenario.password));

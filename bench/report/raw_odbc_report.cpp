@@ -8,6 +8,7 @@
 
 #include "base/utf8.h"
 #include "bench/pass/raw_odbc_pass.h"
+#include "connection/odbc/driver_connection_string.h"
 #include "connection/ole_db/connection_string.h"
 
 int main() {
@@ -21,9 +22,8 @@ int main() {
         std::string(
             "Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=Quintara;Data Source=127.0.0.1,") +
         port + ";Network Library=dbmssocn");
-    RawOdbcPass raw(
-        kestrel::TranslateConnectionString(oleDb, u"", kestrel::FromUtf8(password), u"FreeTDS")
-            .text);
+    RawOdbcPass raw(kestrel::DriverConnectionString(
+        kestrel::DescribeConnection(oleDb, u"", kestrel::FromUtf8(password)), u"FreeTDS"));
     std::printf("%s\n", kestrel::Utf8(raw.Run(u"Quintara")).c_str());
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "connection/driver_choice/deadline_worker.h"
 #include "connection/driver_choice/driver_fallback.h"
 #include "connection/driver_choice/remembered_driver.h"
+#include "connection/odbc/driver_connection_string.h"
 #include "connection/odbc/odbc_drivers.h"
 #include "connection/odbc/odbc_failure.h"
 #include "connection/odbc/odbc_handle.h"
@@ -22,14 +23,14 @@ namespace kestrel {
 // The driver's handles of one connection. Once the log-on starts they are used on the worker's
 // thread only, and freed there: a call that overran its deadline may still be using them.
 struct Connection::Handles {
-    Handles(OdbcHandle env, std::u16string driverName, OdbcConnectionString odbc,
+    Handles(OdbcHandle env, std::u16string driverName, const ConnectionDescription& description,
             DatabaseTimeouts databaseTimeouts)
         : environment(std::move(env)),
           connection(SQL_HANDLE_DBC, environment.get()),
           driver(std::move(driverName)),
-          server(std::move(odbc.dataSource)),
-          password(std::move(odbc.password)),
-          integratedSecurity(odbc.integratedSecurity),
+          server(description.server),
+          password(description.password),
+          integratedSecurity(description.integratedSecurity),
           timeouts(databaseTimeouts) {}
     ~Handles() {
         if (connected) {
@@ -63,7 +64,7 @@ struct Connection::Handles {
     OdbcHandle connection;
     const std::u16string driver;
     const std::u16string server;
-    const std::u16string password;
+    const Password password;
     const bool integratedSecurity;
     const DatabaseTimeouts timeouts;
     bool connected = false;
@@ -204,20 +205,18 @@ std::optional<int> MajorVersion(const std::optional<std::u16string>& version) {
 
 // Logs on with one driver, on fresh handles, by `deadline`. On failure `diagnostics` holds what
 // the driver reported, unless the call overran the deadline.
-std::shared_ptr<Connection::Session> OpenSession(
-    std::u16string_view connectionString, std::u16string_view userId, std::u16string_view password,
-    const std::u16string& driver, std::optional<std::uint16_t> instancePort,
-    DatabaseTimeouts timeouts, std::chrono::steady_clock::time_point deadline,
-    std::vector<OdbcDiagnostic>& diagnostics) {
+std::shared_ptr<Connection::Session> OpenSession(const ConnectionDescription& description,
+                                                 const std::u16string& driver,
+                                                 std::optional<std::uint16_t> instancePort,
+                                                 DatabaseTimeouts timeouts,
+                                                 std::chrono::steady_clock::time_point deadline,
+                                                 std::vector<OdbcDiagnostic>& diagnostics) {
     using Handles = Connection::Handles;
     std::shared_ptr<Handles> handles;
     std::u16string text;
     try {
-        OdbcConnectionString odbc =
-            TranslateConnectionString(connectionString, userId, password, driver, instancePort);
-        text = std::move(odbc.text);
-        handles =
-            std::make_shared<Handles>(NewOdbcEnvironment(), driver, std::move(odbc), timeouts);
+        text = DriverConnectionString(description, driver, instancePort);
+        handles = std::make_shared<Handles>(NewOdbcEnvironment(), driver, description, timeouts);
         // The driver's own bound, in whole seconds, is what is left of the log-on's.
         const auto left =
             std::chrono::ceil<std::chrono::seconds>(deadline - std::chrono::steady_clock::now());
@@ -230,14 +229,14 @@ std::shared_ptr<Connection::Session> OpenSession(
         throw DescribeOdbcFailure(error.diagnostics,
                                   handles ? handles->MessageContext(DatabaseStep::Connecting)
                                           : FailureContext{DatabaseStep::Connecting, u"", driver,
-                                                           password, timeouts.login});
+                                                           description.password, timeouts.login});
     }
     std::chrono::steady_clock::duration budget = deadline - std::chrono::steady_clock::now();
     // From here the handles are the worker's: the session releases them there.
     auto session = std::make_shared<Connection::Session>(std::move(handles));
     auto reported = std::make_shared<std::vector<OdbcDiagnostic>>();
     try {
-        // The text holds no null character (the translation refuses one), so it ends at its end.
+        // The text holds no null character (the writer refuses one), so it ends at its end.
         session->Call(
             [handles = session->handles, text = std::move(text), reported] {
                 try {
@@ -279,11 +278,14 @@ void Connection::Open(std::u16string_view connectionString, std::u16string_view 
     } catch (const OdbcError& error) {
         throw DescribeOdbcFailure(
             error.diagnostics,
-            FailureContext{DatabaseStep::Connecting, u"", u"", password, m_timeouts.login});
+            FailureContext{DatabaseStep::Connecting, u"", u"", Password(std::u16string(password)),
+                           m_timeouts.login});
     }
-    // Read once whatever the driver: a string that cannot be read fails here, before any attempt.
-    const std::u16string server = DataSourceName(connectionString);
-    const InstancePort instance = FindInstancePort(connectionString, m_timeouts.login);
+    // Read once, whatever the driver: a string that cannot be read fails here, before any attempt.
+    const ConnectionDescription description =
+        DescribeConnection(connectionString, userId, password);
+    const std::u16string& server = description.server;
+    const InstancePort instance = FindInstancePort(description, m_timeouts.login);
     DriverAttempts attempts(installed, MajorVersion(instance.version), RememberedDriver(server));
     if (!attempts.AnyDriver()) {
         ThrowNoDriver();
@@ -294,8 +296,8 @@ void Connection::Open(std::u16string_view connectionString, std::u16string_view 
     while (const std::optional<std::u16string> driver = attempts.Next()) {
         std::vector<OdbcDiagnostic> diagnostics;
         try {
-            m_session = OpenSession(connectionString, userId, password, *driver, instance.port,
-                                    m_timeouts, deadline, diagnostics);
+            m_session =
+                OpenSession(description, *driver, instance.port, m_timeouts, deadline, diagnostics);
             RememberDriver(server, *driver);
             return;
         } catch (const Failure& failure) {
@@ -306,8 +308,8 @@ void Connection::Open(std::u16string_view connectionString, std::u16string_view 
         }
         // The bound is the log-on's, not each driver's.
         if (TimeUp(deadline) && attempts.Next()) {
-            throw TimeoutFailure(
-                {DatabaseStep::Connecting, server, *driver, password, m_timeouts.login});
+            throw TimeoutFailure({DatabaseStep::Connecting, server, *driver, description.password,
+                                  m_timeouts.login});
         }
     }
     throw attempts.Result(server);

@@ -34,9 +34,11 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Opens with an OLE DB connection string; a non-empty user ID or password given here wins over
-    // the string's own. Each Open logs in anew: nothing is pooled or shared between connections.
-    // The installed drivers are tried in turn within the one log-on bound, as DriverAttempts says.
+    // Opens with an OLE DB connection string, read once into the connection it describes
+    // (DescribeConnection) once the installed drivers are known; a non-empty user ID or password
+    // given here wins over the string's own. Each Open logs in anew: nothing is pooled or shared
+    // between connections. The installed drivers are tried in turn within the one log-on bound, as
+    // DriverAttempts says.
     void Open(std::u16string_view connectionString, std::u16string_view userId,
               std::u16string_view password);
     bool IsOpen() const;

@@ -5,108 +5,89 @@
 #include <string>
 
 #include "base/failure.h"
-#include "connection/database_access.h"
+#include "base/text.h"
+#include "connection/browser/sql_browser.h"
 #include "connection/database_error.h"
-#include "connection/driver_choice/connection_string_driver.h"
-#include "connection/ole_db/connection_string_reader.h"
+#include "connection/odbc/driver_connection_string.h"
 #include "connection/ole_db/stored_connection_string.h"
 #include "support/failure_of.h"
-#include "support/utf16.h"
 
+using kestrel::DescribeConnection;
+using kestrel::DriverConnectionString;
 using kestrel::Failure;
-using kestrel::TranslateConnectionString;
 namespace database_error = kestrel::database_error;
 
 namespace {
 
 constexpr char16_t kFreeTds[] = u"FreeTDS";
 constexpr char16_t kDriver18[] = u"ODBC Driver 18 for SQL Server";
-constexpr char16_t kWindowsDriver[] = u"SQL Server";
 // The port that the SQL Server Browser gave for a named instance.
 constexpr std::uint16_t kInstancePort = 49172;
 
-// What every string for FreeTDS or Driver 18 to the server "h" starts or goes on with.
-const std::u16string kTdsToH = u"DRIVER={FreeTDS};SERVER={h};PORT={1433};";
-const std::u16string kTdsVersion = u"TDS_Version={7.1};ClientCharset={UTF-8};";
-const std::u16string k18ToH =
-    u"DRIVER={ODBC Driver 18 for SQL Server};SERVER={h};Encrypt={no};TrustServerCertificate={yes};";
-
-// How the OLE DB string is read (quoting, blanks, letter case, repeated keywords, who gives the
-// credentials) and written for each kind of driver: the TCP network library of the stored
-// settings' dotted names becomes Driver 18's "tcp:" and the Windows driver's Network keyword.
-TEST(ConnectionString, ReadsTheOleDbStringAsOleDbDoesAndWritesItForTheDriver) {
+// How the OLE DB string is read as OLE DB reads it: quoting, blanks, letter case, repeated
+// keywords and synonyms, "==" in a keyword, who gives the credentials, what asks for TCP.
+TEST(ConnectionDescription, ReadsTheOleDbStringAsOleDbDoes) {
     const struct {
         const char* what;
-        std::u16string oleDb;
-        std::u16string userId;
-        std::u16string password;
-        const char16_t* driver;
-        std::u16string odbc;
+        std::u16string oleDb, userId, password;  // the last two as given to Open
+        std::u16string server, database, user, passwordInEffect;
+        bool integrated = false, tcp = false;
     } cases[] = {
-        {"integrated security over TCP, Driver 18",
-         u"Integrated Security=SSPI;Data Source=h.local;Network Library=dbmssocn", u"", u"",
-         kDriver18,
-         u"DRIVER={ODBC Driver 18 for SQL Server};SERVER={tcp:h.local};Encrypt={no};"
-         u"TrustServerCertificate={yes};Trusted_Connection={Yes};"},
-        {"server login over TCP, Windows' SQL Server driver",
+        {"the stored settings' dotted name over TCP",
          u"User ID=sa;Initial Catalog=Q;Data Source=h.local;Network Library=dbmssocn", u"sa",
-         u"segredo", kWindowsDriver,
-         u"DRIVER={SQL Server};SERVER={h.local};Network={dbmssocn};DATABASE={Q};UID={sa};"
-         u"PWD={segredo};"},
+         u"segredo", u"h.local", u"Q", u"sa", u"segredo", false, true},
         {"the Open arguments win over the string's credentials",
-         u"User ID=ana;Password=velha;Data Source=h", u"sa", u"nova", kDriver18,
-         k18ToH + u"UID={sa};PWD={nova};"},
+         u"User ID=ana;Password=velha;Data Source=h", u"sa", u"nova", u"h", u"", u"sa", u"nova"},
         {"integrated security drops every credential",
-         u"Integrated Security=true;User ID=ana;Password=velha;Data Source=h", u"sa", u"x",
-         kFreeTds, kTdsToH + kTdsVersion + u"Trusted_Connection={Yes};"},
+         u"Integrated Security=true;User ID=ana;Password=velha;Data Source=h", u"sa", u"x", u"h",
+         u"", u"", u"", true},
         {"Trusted_Connection=yes is integrated security", u"Trusted_Connection=yes;Data Source=h",
-         u"", u"", kFreeTds, kTdsToH + kTdsVersion + u"Trusted_Connection={Yes};"},
-        {"so is Integrated Security=yes", u"Integrated Security=yes;Data Source=h", u"", u"",
-         kFreeTds, kTdsToH + kTdsVersion + u"Trusted_Connection={Yes};"},
+         u"", u"", u"h", u"", u"", u"", true},
+        {"so is Integrated Security=yes", u"Integrated Security=yes;Data Source=.", u"", u"", u".",
+         u"", u"", u"", true},
         {"keywords in any case and with blanks around them and their values",
-         u"  pROVIDER = sqloledb ;  user id =  ana  ; INITIAL CATALOG= Q ;data source = h ", u"",
-         u"", kFreeTds, kTdsToH + u"DATABASE={Q};" + kTdsVersion + u"UID={ana};"},
+         u"  pROVIDER = sqloledb ;  user id =  ana  ; INITIAL CATALOG= Q ;data source = tcp:h ",
+         u"", u"", u"tcp:h", u"Q", u"ana", u"", false, true},
         {"double quotes keep blanks, ';' and '=' and double the quote inside",
-         u"Password=\" a;b=\"\"c\"\" \";Data Source=h", u"", u"", kDriver18,
-         k18ToH + u"PWD={ a;b=\"c\" };"},
-        {"single quotes work the same way", u"Password='it''s;{x}';Data Source=h", u"", u"",
-         kDriver18, k18ToH + u"PWD={it's;{x}}};"},
+         u"Password=\" a;b=\"\"c\"\" \";Data Source=h", u"", u"", u"h", u"", u"", u" a;b=\"c\" "},
+        {"single quotes work the same way", u"Password='it''s;{x}';Data Source=h", u"", u"", u"h",
+         u"", u"", u"it's;{x}"},
         {"a later keyword wins, synonyms included",
-         u"Initial Catalog=B;Database=A;Server=h1;Data Source=h2;Data Source=h", u"", u"", kFreeTds,
-         kTdsToH + u"DATABASE={A};" + kTdsVersion},
-        {"provider-only keywords change nothing",
+         u"Initial Catalog=B;Database=A;Server=h1;Data Source=h2;Data Source=h;UID=u", u"", u"",
+         u"h", u"A", u"u", u""},
+        {"\"==\" in a keyword stands for \"=\", in a value for itself",
+         u"User ID==x=sa;Initial Catalog=a==b;Data Source=h", u"", u"", u"h", u"a==b", u"", u""},
+        {"provider-only keywords change nothing; no data source is this machine",
          u"Provider=SQLOLEDB.1;Persist Security Info=True;Connect Timeout=5;Application Name=X;"
-         u"Workstation ID=W;Auto Translate=True;Packet Size=4096;Use Procedure for Prepare=1;"
-         u"Data Source=h",
-         u"", u"", kFreeTds, kTdsToH + kTdsVersion},
-        {"a password that tries to add a keyword stays one value (Driver 18)", u"Data Source=h",
-         u"", u"x};DRIVER={y", kDriver18, k18ToH + u"PWD={x}};DRIVER={y};"},
+         u"Workstation ID=W;Auto Translate=True;Packet Size=4096;Use Procedure for Prepare=1",
+         u"", u"", u"(local)", u"", u"", u""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::u16string odbc;
-        const Failure failure = FailureOf([&] {
-            odbc = TranslateConnectionString(c.oleDb, c.userId, c.password, c.driver, kInstancePort)
-                       .text;
-        });
-        EXPECT_EQ(odbc, c.odbc) << "Failure " << failure.number;
+        const kestrel::ConnectionDescription d = DescribeConnection(c.oleDb, c.userId, c.password);
+        EXPECT_EQ(d.server, c.server);
+        EXPECT_EQ(d.database, c.database);
+        EXPECT_EQ(d.user, c.user);
+        EXPECT_EQ(d.password, kestrel::Password(c.passwordInEffect));
+        EXPECT_EQ(testing::PrintToString(d.password), "****");
+        EXPECT_EQ(d.integratedSecurity, c.integrated);
+        EXPECT_EQ(d.tcp, c.tcp);
     }
 }
 
-// FreeTDS always gets a port: without one it would take freetds.conf's, which Debian leaves unset.
-// Only a named instance without a port needs the SQL Server Browser's answer.
-TEST(ConnectionString, DataSourceForms) {
-    struct Form {
+// Each driver's string: TCP becomes Driver 18's "tcp:" and the Windows driver's Network keyword;
+// FreeTDS always gets a port (without one it would take freetds.conf's, which Debian leaves
+// unset), and only a named instance without a port asks the SQL Server Browser for it.
+TEST(DriverConnectionString, WritesEachDataSourceFormForEachDriver) {
+    const struct {
         const char16_t* dataSource;
         const char16_t* freeTds;
         bool asksTheBrowser;
         const char16_t* driver18;
-    };
-    constexpr Form kForms[] = {
+    } forms[] = {
         {u"host", u"SERVER={host};PORT={1433};", false, u"SERVER={host};"},
         {u"tcp:host", u"SERVER={host};PORT={1433};", false, u"SERVER={tcp:host};"},
         {u"host\\INST", u"SERVER={host};PORT={49172};", true, u"SERVER={host\\INST};"},
-        {u"host,1500", u"SERVER={host};PORT={1500};", false, u"SERVER={host,1500};"},
         {u" host , 1500 ", u"SERVER={host};PORT={1500};", false, u"SERVER={host,1500};"},
         {u"host\\INST,1500", u"SERVER={host};PORT={1500};", false, u"SERVER={host\\INST,1500};"},
         {u"(local)", u"SERVER={127.0.0.1};PORT={1433};", false, u"SERVER={(local)};"},
@@ -117,41 +98,52 @@ TEST(ConnectionString, DataSourceForms) {
         {u"tcp:.", u"SERVER={127.0.0.1};PORT={1433};", false, u"SERVER={tcp:localhost};"},
         {u"", u"SERVER={127.0.0.1};PORT={1433};", false, u"SERVER={(local)};"},
     };
-    for (const Form& form : kForms) {
+    for (const auto& form : forms) {
         SCOPED_TRACE(testing::PrintToString(std::u16string(form.dataSource)));
-        const std::u16string oleDb =
-            u"Provider=SQLOLEDB;Data Source=" + std::u16string(form.dataSource);
-        EXPECT_EQ(kestrel::InstanceToLookUp(oleDb).has_value(), form.asksTheBrowser);
-        EXPECT_EQ(TranslateConnectionString(oleDb, u"", u"", kFreeTds, kInstancePort).text,
+        const auto d =
+            DescribeConnection(u"Data Source=" + std::u16string(form.dataSource), u"", u"");
+        EXPECT_EQ(kestrel::InstanceToLookUp(d).has_value(), form.asksTheBrowser);
+        EXPECT_EQ(DriverConnectionString(d, kFreeTds, kInstancePort),
                   u"DRIVER={FreeTDS};" + std::u16string(form.freeTds) +
                       u"TDS_Version={7.1};ClientCharset={UTF-8};");
-        EXPECT_EQ(TranslateConnectionString(oleDb, u"", u"", kDriver18).text,
+        EXPECT_EQ(DriverConnectionString(d, kDriver18),
                   u"DRIVER={ODBC Driver 18 for SQL Server};" + std::u16string(form.driver18) +
                       u"Encrypt={no};TrustServerCertificate={yes};");
     }
+    const auto login = DescribeConnection(
+        u"Initial Catalog=Q;Data Source=h.local;Network Library=dbmssocn", u"sa", u"x};DRIVER={y");
+    EXPECT_EQ(DriverConnectionString(login, u"SQL Server"),
+              u"DRIVER={SQL Server};SERVER={h.local};Network={dbmssocn};DATABASE={Q};UID={sa};"
+              u"PWD={x}};DRIVER={y};");
+    EXPECT_EQ(DriverConnectionString(DescribeConnection(u"UID=ana;Database=Q;Server=h", u"", u"p"),
+                                     kFreeTds),
+              u"DRIVER={FreeTDS};SERVER={h};PORT={1433};DATABASE={Q};TDS_Version={7.1};"
+              u"ClientCharset={UTF-8};UID={ana};PWD={p};");
+    EXPECT_EQ(
+        DriverConnectionString(DescribeConnection(u"Trusted_Connection=yes", u"", u""), kDriver18),
+        u"DRIVER={ODBC Driver 18 for SQL Server};SERVER={(local)};Encrypt={no};"
+        u"TrustServerCertificate={yes};Trusted_Connection={Yes};");
 }
 
 // SQL Server's providers, in any letter case and version, or none, are taken; any other is
 // refused by name.
-TEST(ConnectionString, TakesSqlServersProvidersOnly) {
+TEST(ConnectionDescription, TakesSqlServersProvidersOnly) {
     const std::pair<std::u16string, bool> cases[] = {
         {u"sqloledb", true}, {u"SQLOLEDB.1", true}, {u"sqlncli11", true},  {u"MSOLEDBSQL19", true},
         {u"", true},         {u"SQLOLEDB.", false}, {u"SQLOLEDBX", false}, {u"Jet.4", false}};
     for (const auto& [provider, taken] : cases) {
         SCOPED_TRACE(testing::PrintToString(provider));
-        const Failure failure = FailureOf([&] {
-            TranslateConnectionString(u"Provider=" + provider + u";Data Source=h", u"", u"",
-                                      kFreeTds);
-        });
+        const Failure failure = FailureOf(
+            [&] { DescribeConnection(u"Provider=" + provider + u";Data Source=h", u"", u""); });
         EXPECT_EQ(failure.number, taken ? 0 : database_error::kProviderNotFound);
         EXPECT_EQ(failure.description.find(u"\"" + provider + u"\"") != std::u16string::npos,
                   !taken);
     }
 }
 
-// What cannot be written for the driver as it was meant is refused, never guessed at, and the
-// refusal never shows the password.
-TEST(ConnectionString, RefusesWhatCannotBeTranslated) {
+// What cannot be read, or written for the driver as it was meant, is refused, never guessed at,
+// and the refusal never shows the password.
+TEST(ConnectionDescription, RefusesWhatCannotBePassedOn) {
     const struct {
         const char* what;
         const char16_t* oleDb;
@@ -175,8 +167,9 @@ TEST(ConnectionString, RefusesWhatCannotBeTranslated) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const Failure failure =
-            FailureOf([&] { TranslateConnectionString(c.oleDb, u"sa", c.password, c.driver); });
+        const Failure failure = FailureOf([&] {
+            DriverConnectionString(DescribeConnection(c.oleDb, u"sa", c.password), c.driver);
+        });
         EXPECT_EQ(failure.number, database_error::kBadConnectionString);
         EXPECT_NE(failure.description.find(c.descriptionHolds), std::u16string::npos)
             << testing::PrintToString(failure.description);
@@ -225,21 +218,12 @@ TEST(StoredConnectionString, QuotesValuesThatWouldChangeTheString) {
     for (std::u16string_view value :
          {u"a;Integrated Security=SSPI", u"x;y\"z'w", u" Quintara ", u"=eq=", u"=="}) {
         const auto built = kestrel::BuildStoredConnectionString(value, value, value, u"", false);
-        const auto attributes = kestrel::ReadOleDbConnectionString(built.connectionString);
-        ASSERT_EQ(attributes.size(), 5u);
-        EXPECT_EQ(kestrel::FindOleDbValue(attributes, {u"User ID"}), value);
-        EXPECT_EQ(kestrel::FindOleDbValue(attributes, {u"Initial Catalog"}), value);
-        EXPECT_EQ(kestrel::FindOleDbValue(attributes, {u"Data Source"}), value);
+        const auto d = DescribeConnection(built.connectionString, u"", u"");
+        EXPECT_EQ(d.user, value);
+        EXPECT_EQ(d.database, value);
+        EXPECT_EQ(d.server, kestrel::TrimBlanks(value));
+        EXPECT_FALSE(d.integratedSecurity);
     }
-}
-
-TEST(OleDbReader, DoubledEqualsSignsBelongToTheKeyword) {
-    const auto attributes = kestrel::ReadOleDbConnectionString(u"a==b = c==d ;;; e=");
-    ASSERT_EQ(attributes.size(), 2u);
-    EXPECT_EQ(attributes[0].keyword, u"a=b");
-    EXPECT_EQ(attributes[0].value, u"c==d");
-    EXPECT_EQ(attributes[1].keyword, u"e");
-    EXPECT_EQ(attributes[1].value, u"");
 }
 
 }  // namespace

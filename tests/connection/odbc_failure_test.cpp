@@ -78,7 +78,8 @@ TEST(OdbcFailure, DescribesEachKindOfFailure) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.what);
         const kestrel::Failure failure = kestrel::DescribeOdbcFailure(
-            c.diagnostics, {c.step, u"srv,1433", u"FreeTDS", u"s3nh4", std::chrono::seconds(15)});
+            c.diagnostics, {c.step, u"srv,1433", u"FreeTDS", kestrel::Password(u"s3nh4"),
+                            std::chrono::seconds(15)});
         EXPECT_EQ(failure.number, c.number);
         EXPECT_EQ(failure.description, c.description);
     }
@@ -107,15 +108,17 @@ TEST(OdbcFailure, MasksOnlyThePasswordAttributesADriverEchoes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const kestrel::Failure failure = kestrel::DescribeOdbcFailure(
-            {{u"HY000", 0, u"[FreeTDS][SQL Server]" + c.driverText}},
-            {DatabaseStep::Running, u"srv", u"FreeTDS", c.password, std::chrono::seconds(30)});
+        const kestrel::Failure failure =
+            kestrel::DescribeOdbcFailure({{u"HY000", 0, u"[FreeTDS][SQL Server]" + c.driverText}},
+                                         {DatabaseStep::Running, u"srv", u"FreeTDS",
+                                          kestrel::Password(c.password), std::chrono::seconds(30)});
         EXPECT_EQ(failure.description, c.shown);
     }
     // The password "Server" leaves Kestrel's own sentence whole.
     const kestrel::Failure unreachable = kestrel::DescribeOdbcFailure(
         {{u"08001", 0, u"[FreeTDS][SQL Server]Unable to connect to data source"}},
-        {DatabaseStep::Connecting, u"srv", u"FreeTDS", u"Server", std::chrono::seconds(15)});
+        {DatabaseStep::Connecting, u"srv", u"FreeTDS", kestrel::Password(u"Server"),
+         std::chrono::seconds(15)});
     EXPECT_TRUE(unreachable.description.starts_with(
         u"Não foi possível conectar ao servidor SQL Server \"srv\": ele não foi encontrado"));
 }
@@ -123,7 +126,7 @@ TEST(OdbcFailure, MasksOnlyThePasswordAttributesADriverEchoes) {
 TEST(OdbcFailure, ADeadConnectionExplainsAVagueError) {
     const kestrel::Failure failure = kestrel::DescribeOdbcFailure(
         {{u"HY000", 0, u"[FreeTDS][SQL Server]Unknown error"}},
-        {DatabaseStep::Running, u"srv", u"FreeTDS", u"", std::chrono::seconds(30), true});
+        {DatabaseStep::Running, u"srv", u"FreeTDS", {}, std::chrono::seconds(30), true});
     EXPECT_EQ(failure.number, database_error::kDriverFailure);
     EXPECT_EQ(
         failure.description,

@@ -8,7 +8,6 @@
 #include "base/windows_1252.h"
 #include "connection/browser/udp_exchange.h"
 #include "connection/database_error.h"
-#include "connection/ole_db/connection_string.h"
 #include "connection/ole_db/connection_string_data_source.h"
 
 namespace kestrel {
@@ -245,8 +244,17 @@ BrowserInstance AskSqlBrowserForPort(std::u16string_view host, std::u16string_vi
     ThrowNoAnswer(host, instance, wait);
 }
 
-InstancePort FindInstancePort(std::u16string_view oleDbString, std::chrono::seconds loginBound) {
-    const std::optional<NamedInstance> named = InstanceToLookUp(oleDbString);
+std::optional<NamedInstance> InstanceToLookUp(const ConnectionDescription& description) {
+    const DataSource& source = description.dataSource;
+    if (source.instance.empty() || !source.port.empty()) {
+        return std::nullopt;
+    }
+    return NamedInstance{FreeTdsHost(source), source.instance};
+}
+
+InstancePort FindInstancePort(const ConnectionDescription& description,
+                              std::chrono::seconds loginBound) {
+    const std::optional<NamedInstance> named = InstanceToLookUp(description);
     if (!named) {
         return {};
     }

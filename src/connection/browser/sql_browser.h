@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/failure.h"
+#include "connection/connection_description.h"
 
 namespace kestrel {
 
@@ -44,12 +45,23 @@ struct InstancePort {
     std::optional<Failure> finding;  // as AskSqlBrowserForPort throws it
 };
 
-// For a data source "host\INSTANCE" without a port the Browser is asked here, for a part of
-// `loginBound`, whatever the driver: FreeTDS would ask it for 16 seconds, past the log-on bound,
-// and its answer names the server's version, which decides the drivers to try. The log-on gets
-// what is left of the bound. Otherwise nothing. A Browser that gives no port is a finding, not a
-// failure: the other drivers find an instance themselves. Throws Failure for a string that cannot
-// be read and for an instance name that no Browser could be asked about.
-InstancePort FindInstancePort(std::u16string_view oleDbString, std::chrono::seconds loginBound);
+// A named instance that FreeTDS is to reach: the host as FreeTDS is given it, and the instance.
+struct NamedInstance {
+    std::u16string host;
+    std::u16string instance;
+};
+
+// The named instance to ask the Browser about: a data source "host\INSTANCE" without a port;
+// nothing otherwise.
+std::optional<NamedInstance> InstanceToLookUp(const ConnectionDescription& description);
+
+// For a named instance to look up the Browser is asked here, for a part of `loginBound`, whatever
+// the driver: FreeTDS would ask it for 16 seconds, past the log-on bound, and its answer names the
+// server's version, which decides the drivers to try. The log-on gets what is left of the bound.
+// Otherwise nothing. A Browser that gives no port is a finding, not a failure: the other drivers
+// find an instance themselves. Throws Failure for an instance name that no Browser could be asked
+// about.
+InstancePort FindInstancePort(const ConnectionDescription& description,
+                              std::chrono::seconds loginBound);
 
 }  // namespace kestrel

@@ -7,6 +7,7 @@
 
 #include "base/failure.h"
 #include "connection/odbc/odbc_diagnostics.h"
+#include "connection/password.h"
 
 namespace kestrel {
 
@@ -17,7 +18,7 @@ struct FailureContext {
     DatabaseStep step = DatabaseStep::Connecting;
     std::u16string_view server;    // as the connection string names it
     std::u16string_view driver;    // the ODBC driver's name
-    std::u16string_view password;  // the password in effect, masked where a driver echoes it
+    Password password;             // the password in effect, masked where a driver echoes it
     std::chrono::seconds timeout;  // the login timeout when connecting, else the query timeout
     bool connectionDead = false;   // the driver says the connection is gone
     bool integratedSecurity = false;

@@ -58,7 +58,8 @@ std::size_t EndOfValue(std::u16string_view value, std::u16string_view password) 
 
 }  // namespace
 
-std::u16string MaskPasswordAttributes(std::u16string_view text, std::u16string_view password) {
+std::u16string MaskPasswordAttributes(std::u16string_view text, const Password& password) {
+    const std::u16string_view inEffect = password.m_text;
     std::u16string masked;
     std::size_t at = 0;
     while (at < text.size()) {
@@ -69,7 +70,7 @@ std::u16string MaskPasswordAttributes(std::u16string_view text, std::u16string_v
         }
         masked += text.substr(at, keyword);
         at += keyword;
-        at += EndOfValue(text.substr(at), password);
+        at += EndOfValue(text.substr(at), inEffect);
         masked += u"****";
     }
     return masked;
