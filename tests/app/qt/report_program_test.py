@@ -9,29 +9,11 @@ import subprocess
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-SERVER = os.path.join(HERE, '..', '..', 'support', 'tds_test_server.py')
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'support'))
+from quintara_run import start_server, write_settings
+
 PASSWORD = 'Senha;1}'
 WRONG = 'Errada;9}'
-
-
-def start_server(scenario):
-    server = subprocess.Popen([sys.executable, SERVER, '--scenario', '-'], stdin=subprocess.PIPE,
-                              stdout=subprocess.PIPE, text=True)
-    server.stdin.write(json.dumps(scenario))
-    server.stdin.close()
-    line = server.stdout.readline()  # "PORT <n> <address>"
-    return server, '127.0.0.1,' + line.split()[1]
-
-
-def write_settings(prefix, servidor, gerenciador='SQLServer2000', password=PASSWORD):
-    values = {'GerenciadorBancoDados': gerenciador, 'Servidor': servidor,
-              'BancoBados': 'Quintara', 'NameUser': 'sa', 'Password': password, 'UsarSSI': '0'}
-    with open(os.path.join(prefix, 'system.reg'), 'w', encoding='utf-8') as reg:
-        reg.write('WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n')
-        reg.write('[Software\\\\Norvik\\\\Database] 1733500000\n#time=1db4a3c5e9f0a00\n')
-        for name, text in values.items():
-            reg.write('"%s"="%s"\n' % (name, text.replace('\\', '\\\\').replace('"', '\\"')))
 
 
 def main():
@@ -41,15 +23,17 @@ def main():
                                'edition': 'Standard Edition (64-bit)'},
                 'databases': [{'name': 'Quintara', 'db_size': '     150.50 MB',
                                'files': [{'filename': 'D:\\Dados\\Quintara.mdf'}]}]}
-    good, good_address = start_server(scenario)
-    bad, bad_address = start_server(dict(scenario, faults={'serverproperty_error': True}))
+    good, port, _ = start_server(scenario)
+    good_address = '127.0.0.1,' + port
+    bad, port, _ = start_server(dict(scenario, faults={'serverproperty_error': True}))
+    bad_address = '127.0.0.1,' + port
     env = {k: v for k, v in os.environ.items()
            if k not in ('DISPLAY', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORM')}
     lines = ('Servidor: %s\nVersão do SQL Server: 10.50.4000.0 - SQL Server 2008 R2 Service Pack '
              '2\nNível do SQL Server: SP2\nEdição do SQL Server: Standard Edition (64-bit)\n'
              'Edição:\nNome do Banco de Dados: Quintara\nTamanho do Banco de Dados: 150.50 MB\n'
              'Local Banco: D:\\Dados\\Quintara.mdf\n')
-    # arguments, settings (server, manager type, password), standard input, status, standard
+    # arguments, settings (server, manager type), standard input, status, standard
     # output (exact text, or a JSON object's members), start of standard error
     other = ['--servidor', good_address, '--banco', 'Quintara', '--usuario', 'sa']
     cases = [
@@ -61,11 +45,7 @@ def main():
          {'banco_dados': 'Quintara', 'erro': None}, ''),
         (['--relatorio'], ('',), '', 3, '', 'As configurações do Quintara'),
         (['--json'], (good_address, 'Oracle'), '', 4,
-         {'erro': {'status': 4, 'mensagem': 'O tipo setado está: Oracle\r\nEste programa é '
-                   'somente para Servidor de Banco de Dados SQL Server, MSDE ou SQL Express.\r\n'
-                   'Entre em contato com o suporte do Quintara suporte@norvik.com.br.'}},
-         'O tipo setado está: Oracle\n'),
-        (['--relatorio'], (good_address, 'SQLServer2000', WRONG), '', 5, '', ''),
+         {'erro': {'status': 4}}, 'O tipo setado está: Oracle\n'),
         (other, ('',), WRONG, 5, '', 'Erro: '),
         (['--json'], (bad_address,), '', 6, {'versao': '', 'erro': {'status': 6}}, 'Erro: '),
         (['--servidor'], ('',), '', 2, '', 'Uso incorreto: falta o valor de --servidor\n'),
@@ -75,7 +55,7 @@ def main():
     try:
         for arguments, settings, stdin, status, out, err in cases:
             with tempfile.TemporaryDirectory() as prefix:
-                write_settings(prefix, *settings)
+                write_settings(prefix, settings[0], PASSWORD, 'sa', *settings[1:])
                 run = subprocess.run([kestrel] + arguments, input=stdin.encode(), timeout=120,
                                      capture_output=True, env=dict(env, WINEPREFIX=prefix))
             stdout, stderr = run.stdout.decode('utf-8'), run.stderr.decode('utf-8')
