@@ -185,22 +185,6 @@ TEST_F(Handlers, AFaultOfTheProgramIsSaidAndTheProgramGoesOn) {
     }
 }
 
-// A value holding ";" or beginning with "=" reaches the server whole, from the stored settings and
-// from the dialog, and cannot change what else the connection says.
-TEST_F(Handlers, SemicolonsAndLeadingEqualsInValuesReachTheServerWhole) {
-    scenario.password = "=eq;Initial Catalog=master";
-    scenario.databases[0].name = "=Quintara";
-    const TdsTestServer quoted(scenario.Json());
-    settings.password = scenario.password;
-    settings.bancoDados = "=Quintara";
-    ClickLerQuintara(quoted);
-    ExpectPassPending();
-    prompt.answers.push_back(DialogString(quoted, scenario.password, "=Quintara"));
-    handlers.cmdNovaConexao_Click();
-    ExpectPassPending();
-    EXPECT_EQ(quoted.count("LOGIN OK user=sa database==Quintara"), 2u);
-}
-
 // A connect replaces the connection of a pass still pending: that pass never runs. When the new
 // connect fails, the failure is the only message, the default pointer comes back and no box
 // keeps another server's data beside the name in txtServidor; a late event of the cancelled
