@@ -126,9 +126,8 @@ TEST_F(KestrelExeWithSettings, TheReportGoesToTheCallersFilesWithAStatusPerKind)
         std::string errStart;
     } cases[] = {
         {ProgramPath(), L"/relatorio", L"SQLServer2000", 0, lines, ""},
-        {com, L"--relatorio", L"SQLServer2000", 0, lines, ""},
-        {ProgramPath(), L"/json", L"SQLServer2000", 0, "SQL Server 2008 R2 Service Pack 2", ""},
-        {com, L"/relatorio", L"Oracle", 4, "", "O tipo setado está: Oracle\r\n"},
+        {com, L"/json", L"SQLServer2000", 0, "SQL Server 2008 R2 Service Pack 2", ""},
+        {ProgramPath(), L"/relatorio", L"Oracle", 4, "", "O tipo setado está: Oracle\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
