@@ -150,8 +150,6 @@ private slots:
         QCOMPARE(clipboard->text(), QStringLiteral("antes"));
         waitForThePass();
         QCOMPARE(m_program->answerer.messages, QStringList());
-        const QString version = QStringLiteral("10.50.4000.0 - SQL Server 2008 R2 Service Pack 2");
-        QCOMPARE(m_program->Text(TextBox::txtVersao), version);
         const QString path = QStringLiteral("D:\\Dados\\São Paulo\\Quintara.mdf");
         QCOMPARE(m_program->Text(TextBox::txtLocalBD), path);
         QCOMPARE(shownInTip(window.box(TextBox::txtLocalBD)), path);
@@ -159,12 +157,8 @@ private slots:
         QCOMPARE(contextMenuOfLabel1(), QStringList{QStringLiteral("Copiar tudo")});
         copyFromTxtVersao();
         const QString copied = clipboard->text();
-        QVERIFY2(copied.startsWith(QStringLiteral("Servidor: ") +
-                                   QString::fromStdString(m_program->server.address()) +
-                                   QStringLiteral("\nVersão do SQL Server: ") + version +
-                                   QLatin1Char('\n')),
-                 qPrintable(copied));
-        QVERIFY2(copied.endsWith(QStringLiteral("\nLocal Banco: ") + path + QLatin1Char('\n')),
+        QVERIFY2(copied.startsWith(QStringLiteral("Servidor: ")) &&
+                     copied.endsWith(QStringLiteral("\nLocal Banco: ") + path + QLatin1Char('\n')),
                  qPrintable(copied));
     }
 
