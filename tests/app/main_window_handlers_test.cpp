@@ -185,6 +185,18 @@ TEST_F(Handlers, AFaultOfTheProgramIsSaidAndTheProgramGoesOn) {
     }
 }
 
+// Cancelling the dialog of "Ler Nova Conexão..." is said as its failures are, with the default
+// pointer back even while a pass is pending.
+TEST_F(Handlers, CancellingTheNewConnectionDialogIsSaidWithTheDefaultPointer) {
+    ClickLerQuintara(server);
+    prompt.answers.push_back(std::nullopt);
+    handlers.cmdNovaConexao_Click();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text,
+              u"Erro: A variável de objeto não foi definida: nenhuma conexão foi escolhida.");
+    EXPECT_EQ(services.pointer, MousePointer::Default);
+}
+
 // A connect replaces the connection of a pass still pending: that pass never runs. When the new
 // connect fails, the failure is the only message, the default pointer comes back and no box
 // keeps another server's data beside the name in txtServidor; a late event of the cancelled
