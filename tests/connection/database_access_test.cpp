@@ -5,17 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
-
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -28,7 +18,6 @@
 #include "support/dialog_string.h"
 #include "support/failure_of.h"
 #include "support/scenario.h"
-#include "support/tds_server_link.h"
 #include "support/tds_test_server.h"
 #include "support/utf16.h"
 
@@ -48,45 +37,6 @@ std::u16string ToServer(const std::string& dataSource, const std::string& catalo
     return U16("Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=" + catalog +
                ";Data Source=" + dataSource);
 }
-
-#ifndef _WIN32
-// A test process that is killed leaves no test server behind: the server ends with it.
-TEST(TdsTestServer, EndsWithTheProcessThatStartedItHoweverThatEnds) {
-    int line[2];
-    ASSERT_EQ(pipe(line), 0);
-    const pid_t test = fork();
-    if (test == 0) {
-        TdsServerLink server(Scenario{}.Json());
-        const std::string first = server.ReadLine().value_or("") + "\n";
-        (void)!write(line[1], first.data(), first.size());
-        raise(SIGKILL);
-    }
-    close(line[1]);
-    char text[128] = {};
-    (void)!read(line[0], text, sizeof text - 1);
-    close(line[0]);
-    waitpid(test, nullptr, 0);
-    int port = 0;
-    char address[64] = {};
-    ASSERT_EQ(std::sscanf(text, "PORT %d %63s", &port, address), 2) << text;
-
-    const auto listening = [&] {
-        const int probe = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(std::uint16_t(port));
-        inet_pton(AF_INET, address, &to.sin_addr);
-        const bool connected = connect(probe, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
-        close(probe);
-        return connected;
-    };
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (listening() && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    EXPECT_FALSE(listening());
-}
-#endif
 
 // A driver manager that cannot be loaded, or lacks a function the program calls, is told in
 // Portuguese, not a crash: a library that is not there, and one of the system's that is no ODBC.

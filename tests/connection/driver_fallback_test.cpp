@@ -55,6 +55,10 @@ TEST(DriverFallback, TriesTheNextInstalledDriverOnlyWhenTheDriverFailed) {
         std::vector<std::u16string> tried;
         // What the user is told: the whole of it, or its start when it ends in "...".
         std::u16string told;
+        // The Browser gave no port for the instance (silent, no TCP, an instance it does not list):
+        // only the driver that needs the port is kept out, and what the Browser said ends the
+        // message when the others did not reach the server either.
+        bool browserGaveNoPort = false;
     };
     const std::u16string allFailed =
         u"Não foi possível conectar ao servidor SQL Server \"srv\" com nenhum dos drivers ODBC "
@@ -62,6 +66,7 @@ TEST(DriverFallback, TriesTheNextInstalledDriverOnlyWhenTheDriverFailed) {
     const std::u16string advice =
         u"\r\nO driver \"SQL Server\" do Windows não faz a criptografia que este servidor exige: "
         u"instale o ODBC Driver 17 ou 18 for SQL Server, da Microsoft.";
+    const std::u16string browser = u"<the Browser did not answer>";
     const std::u16string kHandshake =
         u"falhou na negociação com o servidor antes do login (pré-login, criptografia TLS ou "
         u"protocolo): ";
@@ -85,11 +90,18 @@ TEST(DriverFallback, TriesTheNextInstalledDriverOnlyWhenTheDriverFailed) {
         {"the driver that reached this server before comes first", {k18, kTds, kClassic}, {}, kClassic, {&kLoginRefused}, {kClassic}, Told(kLoginRefused)},
         {"names as installed, in any case; other drivers are not tried", {u"PostgreSQL Unicode", u"freetds", u"SQL Server Native Client 11.0"}, {}, u"FREETDS",
          {&kClosedAtPreLogin}, {u"freetds"}, Told(kClosedAtPreLogin)},
+        {"no port: FreeTDS alone, the Browser's word alone", {kTds}, {}, {}, {}, {}, browser, true},
+        {"no port: Microsoft's driver did not find it either", {k18, kTds}, {}, {}, {&kNoListener}, {k18}, Told(kNoListener) + u"\r\n" + browser, true},
+        {"no port: the remembered FreeTDS is left out too", {kTds, kClassic}, {}, kTds, {&kTimedOut}, {kClassic}, Told(kTimedOut) + u"\r\n" + browser, true},
+        {"no port: a library left behind, then the classic driver reached the server", {k18, kTds, kClassic}, {}, {}, {&kLibraryMissing, &kLoginRefused}, {k18, kClassic}, Told(kLoginRefused), true},
     };
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DriverAttempts attempts(c.installed, c.serverMajor, c.remembered);
+        if (c.browserGaveNoPort) {
+            attempts.WithoutInstancePort({database_error::kDriverFailure, browser});
+        }
         const auto [tried, told] = Attempted(attempts, c.answers);
         EXPECT_EQ(tried, c.tried);
         if (c.told.ends_with(u"...")) {
@@ -100,49 +112,6 @@ TEST(DriverFallback, TriesTheNextInstalledDriverOnlyWhenTheDriverFailed) {
         }
     }
     EXPECT_FALSE(DriverAttempts({u"PostgreSQL Unicode"}, {}, {}).AnyDriver());
-}
-
-// A Browser that gives no port for the instance (silent, no TCP, an instance it does not list)
-// keeps out only the driver that needs the port; the others find the instance their own way, and
-// what the Browser said ends the message when they did not reach the server either.
-TEST(DriverFallback, ABrowserWithoutAPortKeepsOutOnlyTheDriverThatNeedsIt) {
-    const std::u16string browser = u"<the Browser did not answer>";
-    const struct {
-        const char* what;
-        std::vector<std::u16string> installed;
-        std::optional<std::u16string> remembered;
-        std::vector<const Records*> answers;
-        std::vector<std::u16string> tried;
-        std::u16string told;
-    } cases[] = {
-        {"FreeTDS alone: the Browser's word alone", {kTds}, {}, {}, {}, browser},
-        {"Microsoft's driver did not find it either",
-         {k18, kTds},
-         {},
-         {&kNoListener},
-         {k18},
-         Told(kNoListener) + u"\r\n" + browser},
-        {"the remembered FreeTDS is left out too",
-         {kTds, kClassic},
-         kTds,
-         {&kTimedOut},
-         {kClassic},
-         Told(kTimedOut) + u"\r\n" + browser},
-        {"a library left behind, then the classic driver reached the server",
-         {k18, kTds, kClassic},
-         {},
-         {&kLibraryMissing, &kLoginRefused},
-         {k18, kClassic},
-         Told(kLoginRefused)},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        DriverAttempts attempts(c.installed, {}, c.remembered);
-        attempts.WithoutInstancePort({database_error::kDriverFailure, browser});
-        const auto [tried, told] = Attempted(attempts, c.answers);
-        EXPECT_EQ(tried, c.tried);
-        EXPECT_EQ(told, c.told);
-    }
 }
 
 }  // namespace

@@ -1,16 +1,8 @@
 // A host's name resolved while its name servers never answer: the log-on keeps the window alive
-// and ends within its bounds, with the Browser's question and without it. The name server is a
-// silent listener on loopback in namespaces of the test's own (user, mount, network), made in a
-// child process, which is single-threaded as they require; its /etc/resolv.conf names it.
+// and ends within its bounds, with the Browser's question and without it. The silent name server is
+// made in a child process, which is single-threaded as its namespaces require.
 #ifndef _WIN32
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <net/if.h>
-#include <netinet/in.h>
-#include <sched.h>
-#include <sys/ioctl.h>
-#include <sys/mount.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,47 +13,12 @@
 #include "base/failure.h"
 #include "base/wait_pump.h"
 #include "connection/database_access.h"
+#include "support/silent_name_server.h"
 #include "support/utf16.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-bool WriteFile(const char* path, const std::string& text) {
-    const int file = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const bool written = file >= 0 && write(file, text.data(), text.size()) == ssize_t(text.size());
-    return close(file) == 0 && written;
-}
-
-// Enters namespaces where every name goes to a name server on 127.0.0.1 that never answers.
-bool EnterSilentNameServer() {
-    const std::string uid = std::to_string(getuid());
-    const std::string gid = std::to_string(getgid());
-    if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0 ||
-        !WriteFile("/proc/self/setgroups", "deny") ||
-        !WriteFile("/proc/self/uid_map", "0 " + uid + " 1") ||
-        !WriteFile("/proc/self/gid_map", "0 " + gid + " 1") ||
-        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-        return false;
-    }
-    ifreq loopback{};
-    std::snprintf(loopback.ifr_name, sizeof loopback.ifr_name, "lo");
-    const int control = socket(AF_INET, SOCK_DGRAM, 0);
-    loopback.ifr_flags = IFF_UP | IFF_LOOPBACK | IFF_RUNNING;
-    sockaddr_in silent{};
-    silent.sin_family = AF_INET;
-    silent.sin_port = htons(53);
-    silent.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    // Left open and never read until the process ends.
-    const int listener = socket(AF_INET, SOCK_DGRAM, 0);
-    char resolvConf[] = "/tmp/kestrel-resolv-XXXXXX";
-    const int file = mkstemp(resolvConf);
-    return ioctl(control, SIOCSIFFLAGS, &loopback) == 0 &&
-           bind(listener, reinterpret_cast<sockaddr*>(&silent), sizeof silent) == 0 && file >= 0 &&
-           close(file) == 0 && WriteFile(resolvConf, "nameserver 127.0.0.1\n") &&
-           mount(resolvConf, "/etc/resolv.conf", nullptr, MS_BIND, nullptr) == 0 &&
-           unlink(resolvConf) == 0;
-}
 
 // Notes when the window was first given its events.
 class FirstPump : public kestrel::WaitPump {
@@ -99,7 +56,7 @@ TEST(NameResolution, ASilentNameServerHoldsNeitherTheWindowNorTheLogOnPastItsBou
         if (child == 0) {
             close(line[0]);
             std::string report = "no namespace";
-            if (EnterSilentNameServer()) {
+            if (silent_name_server::Enter()) {
                 const auto start = Clock::now();
                 FirstPump pump(start);
                 kestrel::InstallWaitPump(&pump);

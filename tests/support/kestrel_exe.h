@@ -89,18 +89,3 @@ private:
     PROCESS_INFORMATION m_process{};
     HWND m_window = nullptr;
 };
-
-// A message box as its user sees it.
-struct Shown {
-    std::wstring title;
-    std::wstring text;
-    bool ownedByTheWindow;
-    bool icon;
-};
-
-inline Shown ReadAndClose(const KestrelExe& kestrel, HWND box) {
-    Shown shown{ControlText(box), MessageBoxText(box), GetWindow(box, GW_OWNER) == kestrel.Window(),
-                MessageBoxHasIcon(box)};
-    Answer(box, IDOK);
-    return shown;
-}

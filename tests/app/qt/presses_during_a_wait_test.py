@@ -19,6 +19,7 @@ import time
 SUPPORT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support")
 sys.path.insert(0, SUPPORT)
 from accessibility import descendants, enable_accessibility, kestrel_controls, stop, wait_for
+from quintara_run import start_server, write_settings
 
 START_SECONDS = 60  # generous: the machine may be busy building
 AT_ONCE_SECONDS = 5  # well within the 15 s log-on and the 30 s statement it abandons
@@ -33,13 +34,7 @@ class Server:
 
     def __init__(self, faults):
         with open(os.path.join(SUPPORT, "demo_scenario.json"), encoding="utf-8") as demo:
-            scenario = dict(json.load(demo), faults=faults)
-        self.process = subprocess.Popen(
-            [sys.executable, os.path.join(SUPPORT, "tds_test_server.py"), "--scenario", "-"],
-            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-        self.process.stdin.write(json.dumps(scenario))
-        self.process.stdin.close()
-        self.address = self.process.stdout.readline().split()[2]
+            self.process, _, self.address = start_server(dict(json.load(demo), faults=faults))
         self.lines = []
         threading.Thread(target=lambda: self.lines.extend(self.process.stdout), daemon=True).start()
 
@@ -58,12 +53,7 @@ class Kestrel:
         self.pyatspi = pyatspi
         self.server = server
         self.prefix = tempfile.TemporaryDirectory()
-        with open(os.path.join(self.prefix.name, "system.reg"), "w", encoding="utf-8") as reg:
-            reg.write('WINE REGISTRY Version 2\n\n#arch=win64\n\n'
-                      '[Software\\\\Norvik\\\\Database] 1733500000\n'
-                      '"BancoBados"="Quintara"\n"GerenciadorBancoDados"="SQLServer2000"\n'
-                      '"NameUser"="quintara"\n"Password"="Demo#2015"\n'
-                      f'"Servidor"="{server.address}"\n"UsarSSI"="0"\n')
+        write_settings(self.prefix.name, server.address, "Demo#2015", "quintara")
         self.errors = open(os.path.join(self.prefix.name, "stderr"), "w+", encoding="utf-8")
         self.process = subprocess.Popen([program], env=dict(os.environ, WINEPREFIX=self.prefix.name),
                                         stderr=self.errors, start_new_session=True)

@@ -84,8 +84,9 @@ TEST_F(CaptionsWhole, InTheConnectionDialog) {
     user.join();
 }
 
-// Moved to a monitor of another dpi, the window lays itself out there, its captions whole in the
-// font of that dpi and its tips as wide; moved back, it is as it was.
+// Moved to a monitor of another dpi, the window lays itself out there, every control where the form
+// puts it, its captions whole in the font of that dpi and its tips as wide; moved back, it is as it
+// was.
 TEST(Win32WindowDpi, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
     FrmPrincipal window;
     window.Show(SW_SHOWNORMAL);

@@ -1,4 +1,4 @@
-// The real Win32 window, in this process under Wine in Xvfb (or on Windows): its layout at 96 dpi,
+// The real Win32 window, in this process under Wine in Xvfb (or on Windows): its frame, controls,
 // fonts, keyboard, boxes, pointer, and Timer1 reaching the pass while a modal box or the connection
 // dialog is open.
 #include <windows.h>
@@ -32,12 +32,6 @@ namespace {
 class Win32Window : public ::testing::Test, protected Win32Program {};
 
 TEST_F(Win32Window, FrameIsFixedMinimisableCentredAndPerMonitorDpiAware) {
-    EXPECT_EQ(ControlText(window.Handle()), L"Kestrel - Versão 5.5/2015");
-    RECT client;
-    GetClientRect(window.Handle(), &client);
-    EXPECT_EQ(
-        std::pair(client.right, client.bottom),
-        std::pair(LONG(kestrel::kClientWidthTwips / 15), LONG(kestrel::kClientHeightTwips / 15)));
     const LONG_PTR style = GetWindowLongPtrW(window.Handle(), GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
@@ -56,10 +50,10 @@ TEST_F(Win32Window, FrameIsFixedMinimisableCentredAndPerMonitorDpiAware) {
               DPI_AWARENESS_PER_MONITOR_AWARE);
 }
 
-// Each control where the form puts it (twips / 15 at 96 dpi), of its class, with its caption and
-// font (that no caption is clipped is captions_test.cpp's, at every scale). Screen readers name a
-// box after the label just before it among the window's controls.
-TEST_F(Win32Window, EveryControlSitsWhereTheFormPutsItAt96Dpi) {
+// Each control of its class, with its caption and font (its place and that no caption is clipped
+// are captions_test.cpp's, at every scale). Screen readers name a box after the label just before
+// it among the window's controls.
+TEST_F(Win32Window, EveryControlHasTheFormsClassCaptionAndFont) {
     for (const kestrel::ControlDescription& row : kestrel::FrmPrincipalControls()) {
         SCOPED_TRACE(std::string(row.name));
         const HWND control = window.Control(row.name);
@@ -68,15 +62,6 @@ TEST_F(Win32Window, EveryControlSitsWhereTheFormPutsItAt96Dpi) {
         EXPECT_EQ(ControlText(control), caption);
         const wchar_t* classes[] = {L"Button", L"Static", L"Edit", L"KestrelPictureBox"};
         EXPECT_EQ(ClassOf(control), classes[int(row.kind)]);
-
-        // Relative to its container's client area, which is the band's for Label7.
-        RECT place;
-        GetWindowRect(control, &place);
-        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
-        EXPECT_EQ(place.left, row.twips.left / 15);
-        EXPECT_EQ(place.top, row.twips.top / 15);
-        EXPECT_EQ(place.right - place.left, row.twips.width / 15);
-        EXPECT_EQ(place.bottom - place.top, row.twips.height / 15);
         if (row.kind == kestrel::ControlKind::TextBox) {
             EXPECT_TRUE(GetWindowLongPtrW(control, GWL_STYLE) & ES_READONLY);
             const HWND before = GetWindow(control, GW_HWNDPREV);
@@ -91,10 +76,7 @@ TEST_F(Win32Window, EveryControlSitsWhereTheFormPutsItAt96Dpi) {
                              sizeof font, &font),
                   0);
         EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
-        EXPECT_EQ(font.lfHeight, -11);  // 8.25 pt at 96 dpi
         EXPECT_EQ(font.lfWeight, row.bold ? 700 : 400);
-        EXPECT_EQ(font.lfCharSet, 0);
-        EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
     }
 }
 
@@ -152,20 +134,9 @@ TEST_F(Win32Window, TabFollowsTheTabIndexFromTxtServidor) {
     }
 }
 
-TEST_F(Win32Window, SetTextReplacesTheWholeTextAndItsTooltip) {
-    const std::u16string path =
-        u"D:\\Dados\\São Paulo\\Quintara\\Banco de Dados\\Quintara_Data.mdf";
-    services.SetText(TextBox::txtLocalBD, path);
-    EXPECT_EQ(services.Text(TextBox::txtLocalBD), path);
-    EXPECT_EQ(TooltipText(window.Handle(), window.Box(TextBox::txtLocalBD)),
-              std::wstring(path.begin(), path.end()));
-    services.SetText(TextBox::txtLocalBD, u"");
-    EXPECT_EQ(TooltipText(window.Handle(), window.Box(TextBox::txtLocalBD)), L"");
-}
-
 // A value of the longest a box holds (its bound, then the note that it was cut) shows its
 // beginning, as its first characters alone do, the focus elsewhere; the box keeps the whole text
-// for a copy, and its tip too, which wraps at a readable width.
+// for a copy, and its tip too (an empty box has none).
 TEST_F(Win32Window, ALongValueShowsItsBeginningAndItsTipWraps) {
     std::u16string value;
     for (int i = 0; value.size() < 5000; ++i) {
@@ -182,8 +153,8 @@ TEST_F(Win32Window, ALongValueShowsItsBeginningAndItsTipWraps) {
     // The common controls keep 1,023 characters of a tip (INFOTIPSIZE).
     const std::wstring tip = TooltipText(window.Handle(), box);
     EXPECT_EQ(tip, std::wstring(shown.begin(), shown.begin() + 1023));
-    const HWND tooltip = TooltipOf(window.Handle());
-    EXPECT_EQ(SendMessageW(tooltip, TTM_GETMAXTIPWIDTH, 0, 0), 480);
+    services.SetText(TextBox::txtEdicao, u"");
+    EXPECT_EQ(TooltipText(window.Handle(), box), L"");
 }
 
 HWND pointerOwner;
@@ -216,18 +187,23 @@ TEST_F(Win32Window, TheBusyPointerCoversEveryWindowOfTheProgramUntilRestored) {
 
 RECT shownBox;
 std::wstring shownText;
+std::wstring shownTitle;
+bool shownIcon = false;
 
 // Named, not a lambda: a 32-bit timer procedure is stdcall.
 void CALLBACK MeasureTheBox(HWND, UINT, UINT_PTR, DWORD) {
     if (const HWND box = FindOwnedDialog(pointerOwner)) {
         GetWindowRect(box, &shownBox);
         shownText = MessageBoxText(box);
+        shownTitle = ControlText(box);
+        shownIcon = MessageBoxHasIcon(box);
         Answer(box, IDOK);
     }
 }
 
-// A message that a server made endless, a NUL in it, still fits the screen with its OK button,
-// and is not cut at the NUL.
+// A message box is owned by the window, under the program's title, with the icon asked for; one
+// that a server made endless, a NUL in it, still fits the screen with its OK button, and is not cut
+// at the NUL.
 TEST_F(Win32Window, AnEndlessMessageFitsTheScreen) {
     std::u16string endless;
     for (int line = 0; line < 2000; ++line) {
@@ -236,8 +212,10 @@ TEST_F(Win32Window, AnEndlessMessageFitsTheScreen) {
     }
     pointerOwner = window.Handle();
     const UINT_PTR measure = SetTimer(nullptr, 0, 100, MeasureTheBox);
-    services.ShowMessage(endless, kestrel::MessageIcon::None);
+    services.ShowMessage(endless, kestrel::MessageIcon::Information);
     KillTimer(nullptr, measure);
+    EXPECT_EQ(shownTitle, L"Kestrel");
+    EXPECT_TRUE(shownIcon);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(window.Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
@@ -250,9 +228,6 @@ TEST_F(Win32Window, AnEndlessMessageFitsTheScreen) {
 // then the menu item, and Ctrl+Shift+C from a box, put the whole window there, lines ended CR LF.
 TEST_F(Win32Window, CopiarTudoCopiesTheWholeWindowOnceAPassHasFilledIt) {
     const HMENU menu = GetSystemMenu(window.Handle(), FALSE);
-    wchar_t item[64] = {};
-    GetMenuStringW(menu, IDM_COPIAR_TUDO, item, 64, MF_BYCOMMAND);
-    EXPECT_EQ(std::wstring(item), L"Copiar tudo\tCtrl+Shift+C");
     const auto greyed = [&] {
         return (GetMenuState(menu, IDM_COPIAR_TUDO, MF_BYCOMMAND) & MF_GRAYED) != 0;
     };
