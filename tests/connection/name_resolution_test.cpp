@@ -1,6 +1,4 @@
-// A host's name resolved while its name servers never answer: the log-on keeps the window alive
-// and ends within its bounds, with the Browser's question and without it. The silent name server is
-// made in a child process, which is single-threaded as its namespaces require.
+// A log-on while the name servers never answer keeps the window alive and ends within bounds.
 #ifndef _WIN32
 #include <gtest/gtest.h>
 #include <sys/wait.h>
