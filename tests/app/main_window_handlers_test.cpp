@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/window_text.h"
-#include "base/wait_pump.h"
+#include "support/calling_pump.h"
 #include "support/handlers_without_a_window.h"
 #include "support/scenario.h"
 #include "support/tds_test_server.h"
@@ -335,28 +335,22 @@ TEST_F(Handlers, CopiarTudoCopiesOnlyAWindowThatAPassFilled) {
 // A command given while a log-on waits runs nothing, the tick comes again; "&Fechar" still ends.
 TEST_F(Handlers, CommandsGivenDuringAWaitRunNothingButFechar) {
     using kestrel::WindowCommand;
-    struct PressingEverything : kestrel::WaitPump {
-        explicit PressingEverything(kestrel::MainWindowHandlers& h) : handlers(h) {}
-        void Started() override {}
-        void Pump() override {
-            for (WindowCommand command :
-                 {WindowCommand::cmdQuintara, WindowCommand::cmdNovaConexao, WindowCommand::Timer1,
-                  WindowCommand::CopiarTudo, WindowCommand::Command1}) {
-                handlers.Run(command);
-            }
-        }
-        void Ended() override {}
-        kestrel::MainWindowHandlers& handlers;
-    } pump(handlers);
     Scenario slow = scenario;
     slow.faults = R"({"login_delay_ms": 500})";
     const TdsTestServer slowServer(slow.Json());
     QuintaraSettings stored = settings;
     stored.servidor = AddressOf(slowServer);
     stored.StoreIn(registry);
-    kestrel::InstallWaitPump(&pump);
-    handlers.Run(WindowCommand::cmdQuintara);
-    kestrel::InstallWaitPump(nullptr);
+    {
+        const CallingPump pressingEverything([this] {
+            for (WindowCommand command :
+                 {WindowCommand::cmdQuintara, WindowCommand::cmdNovaConexao, WindowCommand::Timer1,
+                  WindowCommand::CopiarTudo, WindowCommand::Command1}) {
+                handlers.Run(command);
+            }
+        });
+        handlers.Run(WindowCommand::cmdQuintara);
+    }
 
     EXPECT_EQ(slowServer.count("LOGIN"), 1u);
     EXPECT_TRUE(services.messages.empty());
