@@ -177,23 +177,21 @@ TEST(ConnectionDescription, RefusesWhatCannotBePassedOn) {
 
 // The stored settings as Quintara built its string (TCP when the name holds a "."), no password.
 TEST(StoredConnectionString, BuildsTheFourRowsExactly) {
+    const std::u16string integrated =
+        u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=Quintara;Data Source=";
+    const std::u16string login =
+        u"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
+        u"Initial Catalog=Quintara;Data Source=";
+    const std::u16string tcp = u";Network Library=dbmssocn";
     const struct {
         std::u16string_view server;
         bool integrated;
-        std::u16string_view expected;
+        std::u16string expected;
     } cases[] = {
-        {u"srv.empresa.local", true,
-         u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=Quintara;"
-         u"Data Source=srv.empresa.local;Network Library=dbmssocn"},
-        {u"10.0.0.5", false,
-         u"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Initial Catalog=Quintara;"
-         u"Data Source=10.0.0.5;Network Library=dbmssocn"},
-        {u"SERVIDOR\\SQLEXPRESS", true,
-         u"Provider=SQLOLEDB.1;Integrated Security=SSPI;Initial Catalog=Quintara;"
-         u"Data Source=SERVIDOR\\SQLEXPRESS"},
-        {u"SERVIDOR", false,
-         u"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Initial Catalog=Quintara;"
-         u"Data Source=SERVIDOR"},
+        {u"srv.empresa.local", true, integrated + u"srv.empresa.local" + tcp},
+        {u"10.0.0.5", false, login + u"10.0.0.5" + tcp},
+        {u"SERVIDOR\\SQLEXPRESS", true, integrated + u"SERVIDOR\\SQLEXPRESS"},
+        {u"SERVIDOR", false, login + u"SERVIDOR"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.server.begin(), c.server.end()));
