@@ -39,8 +39,7 @@ TEST(DataLinkForm, TheLogOnChoiceDecidesWhichFieldsCountAndTakeInput) {
     }
 }
 
-// The list shows each name of the server on one line, its controls and direction overrides as
-// signs, and no two alike; the name chosen from it is the server's own.
+// The list shows each name on one line, controls as signs, no two alike; the pick is sent as is.
 TEST(DataLinkForm, TheDatabaseListShowsSignsAndGivesBackTheServersName) {
     const std::vector<std::u16string> names = {
         u"Quintara", u"\u202EanirtniuQ", u"Linha\r\nDois", u"X\u2066", u"X\uFFFD", u"X\u202E",

@@ -1,6 +1,4 @@
-// The buttons and Timer1 without a window: the handlers' rules and the inspection pass over the
-// real ODBC stack and the TDS test server, the settings in a registry of the test's own, and the
-// program's own time bounds.
+// The buttons and Timer1 without a window, over the real ODBC stack and the TDS test server.
 #include "app/main_window_handlers.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +8,7 @@
 #include <vector>
 
 #include "app/window_text.h"
-#include "base/wait_pump.h"
+#include "support/calling_pump.h"
 #include "support/handlers_without_a_window.h"
 #include "support/scenario.h"
 #include "support/tds_test_server.h"
@@ -45,13 +43,7 @@ FakeRegistry::Value Text(const std::string& text) {
     return {kestrel::registry_type::kString, text + '\0'};
 }
 
-// Where the stored settings lead "Ler Quintara...". Only the six manager types connect; any other,
-// or one that could not be read ("Error"), ends the program before anything reaches a server,
-// whatever the other values. An
-// empty value, or one that could not be read (absent, or too long for the reader), that would be
-// sent opens the dialog instead: "Error" would go out as a host name, or the stored login to the
-// wrong place. Integrated security only when UsarSSI reads exactly "1" (a REG_DWORD 1 reads as
-// the character 1): it needs no login name, and no Windows log-on can be had here.
+// Stored settings connect, end the program (another or unreadable type) or open the dialog.
 TEST_F(Handlers, StoredSettingsConnectEndTheProgramOrOpenTheDialog) {
     enum Outcome { kConnects, kEnds, kDialog, kDialogAnswered, kIntegrated };
     using Changes = std::vector<std::pair<const char*, std::optional<FakeRegistry::Value>>>;
@@ -151,9 +143,7 @@ TEST_F(Handlers, StoredSettingsConnectEndTheProgramOrOpenTheDialog) {
     EXPECT_EQ(server.count("LOGIN"), 9u);
 }
 
-// A fault of the program itself (an exception that is not a Failure) leaving either connect
-// button is said as a failure is, with the default pointer back, and the program goes on: the
-// next click connects.
+// A fault of the program itself is said as a failure, the default pointer back; it goes on.
 TEST_F(Handlers, AFaultOfTheProgramIsSaidAndTheProgramGoesOn) {
     const struct {
         const char* what;
@@ -185,8 +175,7 @@ TEST_F(Handlers, AFaultOfTheProgramIsSaidAndTheProgramGoesOn) {
     }
 }
 
-// Cancelling the dialog of "Ler Nova Conexão..." is said as its failures are, with the default
-// pointer back even while a pass is pending.
+// Cancelling "Ler Nova Conexão..." is said as a failure, with the default pointer back.
 TEST_F(Handlers, CancellingTheNewConnectionDialogIsSaidWithTheDefaultPointer) {
     ClickLerQuintara(server);
     prompt.answers.push_back(std::nullopt);
@@ -197,10 +186,7 @@ TEST_F(Handlers, CancellingTheNewConnectionDialogIsSaidWithTheDefaultPointer) {
     EXPECT_EQ(services.pointer, MousePointer::Default);
 }
 
-// A connect replaces the connection of a pass still pending: that pass never runs. When the new
-// connect fails, the failure is the only message, the default pointer comes back and no box
-// keeps another server's data beside the name in txtServidor; a late event of the cancelled
-// timer does nothing.
+// A new connect cancels the pending pass; its failure leaves no other server's data behind.
 TEST_F(Handlers, ReplacingAConnectionCancelsThePassStillPendingForIt) {
     for (const bool fromTheDialog : {false, true}) {
         SCOPED_TRACE(fromTheDialog ? "Ler Nova Conexão..." : "Ler Quintara...");
@@ -240,11 +226,7 @@ TEST_F(Handlers, ReplacingAConnectionCancelsThePassStillPendingForIt) {
     EXPECT_EQ(server.count("BATCH") + server.count("RPC"), 0u);
 }
 
-// The pass: the server's properties untrimmed, the database's size and first file trimmed, Null
-// values as empty boxes (a Null version has no release), txtEngineEdition left alone; one log-on
-// and two statements. A failing pass says why in one message and empties the boxes it had not
-// reached: none keeps an earlier server's data. Either way Timer1 goes off and the default pointer
-// comes back.
+// The pass fills the six boxes, or says why in one message and empties those it had not reached.
 TEST_F(Handlers, ThePassFillsTheSixBoxesOrSaysWhyItCouldNot) {
     const std::u16string full[] = {
         kVersion,    u" SP2 ",     u"Standard Edition (64-bit)",
@@ -305,8 +287,7 @@ TEST_F(Handlers, ThePassFillsTheSixBoxesOrSaysWhyItCouldNot) {
     }
 }
 
-// A server that never answers the log-on is given up at the program's own bound, 15 seconds on
-// the clock, and the message says so.
+// A log-on that never comes is given up at the program's own bound of 15 s on the clock.
 TEST_F(Handlers, AStalledLogOnIsGivenUpAfterFifteenSeconds) {
     Scenario stalling = scenario;
     stalling.faults = R"({"stall": true})";
@@ -321,9 +302,7 @@ TEST_F(Handlers, AStalledLogOnIsGivenUpAfterFifteenSeconds) {
               std::u16string::npos);
 }
 
-// "Copiar tudo" copies only a window that a pass has filled, all of it, as the boxes hold it: not
-// before the first pass, not while a pass is pending for a new connection (the boxes still
-// describe the server before), not after a pass that failed half-way.
+// "Copiar tudo" copies only a window that a pass filled: not before, while pending, nor half-way.
 TEST_F(Handlers, CopiarTudoCopiesOnlyAWindowThatAPassFilled) {
     const std::u16string end(kestrel::kClipboardLineEnd);
     handlers.CopiarTudo();
@@ -353,33 +332,25 @@ TEST_F(Handlers, CopiarTudoCopiesOnlyAWindowThatAPassFilled) {
     EXPECT_FALSE(handlers.WindowFilled());
 }
 
-// A command given while a log-on waits (a screen reader's press, a message from another program,
-// a Timer1 tick) runs nothing: one log-on, no dialog, nothing copied, and the tick comes again;
-// "&Fechar" still ends the program.
+// A command given while a log-on waits runs nothing, the tick comes again; "&Fechar" still ends.
 TEST_F(Handlers, CommandsGivenDuringAWaitRunNothingButFechar) {
     using kestrel::WindowCommand;
-    struct PressingEverything : kestrel::WaitPump {
-        explicit PressingEverything(kestrel::MainWindowHandlers& h) : handlers(h) {}
-        void Started() override {}
-        void Pump() override {
-            for (WindowCommand command :
-                 {WindowCommand::cmdQuintara, WindowCommand::cmdNovaConexao, WindowCommand::Timer1,
-                  WindowCommand::CopiarTudo, WindowCommand::Command1}) {
-                handlers.Run(command);
-            }
-        }
-        void Ended() override {}
-        kestrel::MainWindowHandlers& handlers;
-    } pump(handlers);
     Scenario slow = scenario;
     slow.faults = R"({"login_delay_ms": 500})";
     const TdsTestServer slowServer(slow.Json());
     QuintaraSettings stored = settings;
     stored.servidor = AddressOf(slowServer);
     stored.StoreIn(registry);
-    kestrel::InstallWaitPump(&pump);
-    handlers.Run(WindowCommand::cmdQuintara);
-    kestrel::InstallWaitPump(nullptr);
+    {
+        const CallingPump pressingEverything([this] {
+            for (WindowCommand command :
+                 {WindowCommand::cmdQuintara, WindowCommand::cmdNovaConexao, WindowCommand::Timer1,
+                  WindowCommand::CopiarTudo, WindowCommand::Command1}) {
+                handlers.Run(command);
+            }
+        });
+        handlers.Run(WindowCommand::cmdQuintara);
+    }
 
     EXPECT_EQ(slowServer.count("LOGIN"), 1u);
     EXPECT_TRUE(services.messages.empty());
@@ -389,8 +360,7 @@ TEST_F(Handlers, CommandsGivenDuringAWaitRunNothingButFechar) {
     EXPECT_EQ(services.Text(TextBox::txtVersao), kVersion);
 }
 
-// A connect button pressed while the other's dialog is open (a screen reader reaches past the
-// dialog's modality) runs nothing: one dialog, one log-on, and the pass follows the dialog's.
+// A connect pressed while the other's dialog is open (a screen reader) runs nothing.
 TEST_F(Handlers, AConnectPressedWhileTheDialogIsOpenRunsNothing) {
     using kestrel::WindowCommand;
     prompt.whileOpen = [this] {

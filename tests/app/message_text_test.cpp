@@ -14,8 +14,7 @@ std::u16string Lines(std::size_t count, std::u16string_view line) {
     return text;
 }
 
-// A message box is given no more than it can show on a screen, cut where a reader sees it cut;
-// a NUL no longer ends the text there.
+// A message box gets no more than a screen shows, cut visibly; a NUL no longer ends the text.
 TEST(MessageBoxText, KeepsEveryMessageWithinTheScreensBounds) {
     const std::u16string surrogatePair = u"\U0001F600";
     const struct {

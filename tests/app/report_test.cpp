@@ -1,5 +1,4 @@
-// The report of the command line: the window's own connect and pass, run without a window over the
-// real ODBC stack and the TDS test server, its lines and its JSON read back with a JSON parser.
+// The command line's report over the real ODBC stack and the TDS test server, its JSON parsed.
 #include "app/report.h"
 
 #include <gtest/gtest.h>
@@ -23,28 +22,12 @@ using kestrel::ReportStatus;
 
 namespace {
 
-QuintaraSettings Stored(std::string gerenciador, std::string servidor = "",
-                        std::string password = "") {
-    QuintaraSettings settings;
-    settings.gerenciador = std::move(gerenciador);
-    settings.servidor = std::move(servidor);
-    settings.password = std::move(password);
-    return settings;
+// A server of the command line, with the login sa.
+kestrel::ReportTarget Other(const TdsTestServer& server, const std::string& password) {
+    return {U16(AddressOf(server)), u"Quintara", u"sa", U16(password)};
 }
 
-// A server of the command line, with a server login.
-kestrel::ReportTarget Other(const TdsTestServer& server, const std::string& user,
-                            const std::string& password) {
-    kestrel::ReportTarget target;
-    target.servidor = U16(AddressOf(server));
-    target.banco = u"Quintara";
-    target.usuario = U16(user);
-    target.senha = U16(password);
-    return target;
-}
-
-// Each kind of failure ends with its own status, the one documented for scripts, and the window's
-// message for it; a report, filled or not, never holds the password it was given, right or wrong.
+// Each failure ends with its documented status and message; no report holds the password.
 TEST(Report, EndsWithTheStatusAndTheMessageOfItsKind) {
     const Scenario scenario;
     const TdsTestServer server(scenario.Json());
@@ -53,6 +36,7 @@ TEST(Report, EndsWithTheStatusAndTheMessageOfItsKind) {
     const TdsTestServer failingServer(failing.Json());
     const std::string wrong = "Errada;9}";
     const kestrel::ReportTarget stored;
+    const QuintaraSettings oracle{.gerenciador = "Oracle"};
     const struct {
         const char* what;
         const TdsTestServer& to;
@@ -62,15 +46,13 @@ TEST(Report, EndsWithTheStatusAndTheMessageOfItsKind) {
         std::u16string messageStart;
     } cases[] = {
         {"filled", server, {}, stored, 0, u""},
-        {"an empty server", server, Stored("SQLServer2000", " "), stored, 3,
-         u"As configurações do Quintara"},
-        {"a manager type of another product", server, Stored("Oracle"), stored, 4,
+        {"an empty server", server, {.servidor = " "}, stored, 3, u"As configurações do Quintara"},
+        {"a manager type of another product", server, oracle, stored, 4,
          u"O tipo setado está: Oracle\r\n"},
-        {"a wrong password", server, Stored("SQLServer2000", "", wrong), stored, 5, u""},
+        {"a wrong password", server, {.password = wrong}, stored, 5, u""},
         {"a server without SERVERPROPERTY", failingServer, {}, stored, 6, u"Erro: "},
-        {"another server, filled", server, Stored("Oracle"), Other(server, "sa", scenario.password),
-         0, u""},
-        {"another server, a wrong password", server, {}, Other(server, "sa", wrong), 5, u"Erro: "},
+        {"another server, filled", server, oracle, Other(server, scenario.password), 0, u""},
+        {"another server, a wrong password", server, {}, Other(server, wrong), 5, u"Erro: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -106,14 +88,14 @@ TEST(Report, EndsWithTheStatusAndTheMessageOfItsKind) {
     }
 }
 
-// The lines are those of "Copiar tudo"; the JSON has a member per box, in ASCII whatever the
-// boxes hold, and the version's number and release name apart, as the pass read them.
+// The lines are those of "Copiar tudo"; the JSON has a member per box, in ASCII.
 TEST(Report, AFilledReportGivesTheWindowsLinesAndItsJson) {
     Scenario scenario;
     scenario.productVersion = "9.00.1399.06";
     const TdsTestServer server(scenario.Json());
     FakeRegistry registry;
-    Stored("SQLServer2000", AddressOf(server), scenario.password).StoreIn(registry);
+    const QuintaraSettings settings{.servidor = AddressOf(server), .password = scenario.password};
+    settings.StoreIn(registry);
 
     const kestrel::Report report = kestrel::RunReport({}, registry);
     ASSERT_EQ(report.status, ReportStatus::Ok) << Narrow(report.message);
@@ -138,12 +120,7 @@ TEST(Report, AFilledReportGivesTheWindowsLinesAndItsJson) {
                               {"erro", nullptr}}));
 }
 
-}  // namespace
-
-namespace {
-
-// What a script may write, and what is refused before anything is read or sent: the "/" forms
-// only on Windows, where a path does not start with "/".
+// What a script may write, and what is refused; the "/" forms only on Windows.
 TEST(CommandLine, TellsTheReportTheUsageAndWhatIsWrong) {
     using Action = kestrel::CommandLine::Action;
     const struct {

@@ -1,5 +1,4 @@
-// Connection and Recordset over the real ODBC stack (unixODBC, FreeTDS) against the TDS test
-// server on loopback: the failures, bounds and server forms that the handlers' tests do not reach.
+// Connection and Recordset over the real ODBC stack against the TDS test server on loopback.
 #include "connection/database_access.h"
 #include "connection/database_error.h"
 
@@ -33,13 +32,18 @@ constexpr char16_t kServerPropertyQuery[] =
     u"SELECT SERVERPROPERTY('productversion'), SERVERPROPERTY('productlevel'), "
     u"SERVERPROPERTY('edition')";
 
+// Whether ctest runs this with FreeTDS listed a second time, as "ODBC Driver 17 for SQL Server".
+bool WithASecondFreeTds() {
+    const char* drivers = std::getenv("ODBCSYSINI");
+    return drivers != nullptr && std::string_view(drivers).ends_with("second-freetds");
+}
+
 std::u16string ToServer(const std::string& dataSource, const std::string& catalog = "Quintara") {
     return U16("Provider=SQLOLEDB.1;User ID=sa;Initial Catalog=" + catalog +
                ";Data Source=" + dataSource);
 }
 
-// A driver manager that cannot be loaded, or lacks a function the program calls, is told in
-// Portuguese, not a crash: a library that is not there, and one of the system's that is no ODBC.
+// A driver manager that is absent, or no ODBC library, is a failure told in Portuguese.
 TEST(OdbcDriverManager, OneThatCannotBeUsedIsToldAsAFailure) {
 #ifdef _WIN32
     const char* const libraries[][2] = {{"kestrel-nenhum.dll", "não pôde ser carregado"},
@@ -56,16 +60,12 @@ TEST(OdbcDriverManager, OneThatCannotBeUsedIsToldAsAFailure) {
     }
 }
 
-// A server that cannot be reached or found fails at once or within the log-on's bound, with a
-// message that says which and where ("@" is the server's own loopback address, "#" its port). A
-// real Browser does not answer for an instance it does not have; FreeTDS alone would ask for 16
-// seconds, past the bound.
+// An unreachable or unknown server fails within the bound, saying why ("@" address, "#" port).
 TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
     const struct {
         const char* what;
         std::string faults;
-        // The instances its Browser knows; "-" before them: it stays silent; "tcp=X": it gives X
-        // as their port.
+        // Its Browser's instances; a leading "-": it stays silent; "tcp=X": it gives port X.
         const char* browser;
         std::string dataSource;
         std::string description;  // the start of it
@@ -87,9 +87,8 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
          "\"OUTRA\". Instâncias desse servidor: QUINTARA, TREINO. Verifique o nome da instância."},
         {"the Browser is silent", "{}", "-QUINTARA", "@\\QUINTARA",
          "O serviço SQL Server Browser do servidor \"@\" não respondeu em 3 segundos à pergunta "
-         "pela "
-         "porta da instância \"QUINTARA\": o serviço não está em execução, a rede bloqueia a porta "
-         "UDP 1434 ou o servidor não tem essa instância."},
+         "pela porta da instância \"QUINTARA\": o serviço não está em execução, a rede bloqueia "
+         "a porta UDP 1434 ou o servidor não tem essa instância."},
         {"the Browser gives a port that is not a number", "{}", "QUINTARA tcp=12a4", "@\\QUINTARA",
          "O serviço SQL Server Browser do servidor \"@\" informou para a instância \"QUINTARA\" a "
          "porta TCP \"12a4\", que não é um número de porta válido (de 1 a 65535)."},
@@ -134,9 +133,7 @@ TEST(DatabaseAccess, AServerThatCannotBeReachedIsSaidWhyWithinTheBound) {
     }
 }
 
-// Whatever the server does, the log-on and each command end at their bounds in wall-clock time,
-// with a message that gives the bound; the connection is then given up and says so, and the
-// program goes on: the next connection does not wait for the driver still held by this one.
+// Every wait ends at its bound, says so, gives the connection up, and holds up no next one.
 TEST(DatabaseAccess, EveryWaitEndsAtItsBound) {
     const struct {
         const char* what;
@@ -195,9 +192,7 @@ TEST(DatabaseAccess, EveryWaitEndsAtItsBound) {
     EXPECT_EQ(kestrel::DeadlineWorker::RunningThreads(), 0);
 }
 
-// Every way a technician writes a server reaches it: a plain host on port 1433, a named instance on
-// the port its SQL Server Browser gives (past an empty and a damaged datagram before each of its
-// answers), a port as written.
+// Every way a technician writes a server reaches it, asking the Browser only for an instance.
 TEST(DatabaseAccess, ReachesTheServerByEveryFormOfItsName) {
     Scenario onDefaultPort;
     onDefaultPort.address = "own";
@@ -234,13 +229,9 @@ TEST(DatabaseAccess, ReachesTheServerByEveryFormOfItsName) {
     }
 }
 
-// Run by ctest a second time with FreeTDS also listed as "ODBC Driver 17 for SQL Server"
-// ($ODBCSYSINI, read once a process): a driver that asks the Browser itself, given the server as
-// written. The Browser answers too late for Kestrel's question: FreeTDS, which needs the port, is
-// not tried; the other driver finds the instance its own way.
+// Run with FreeTDS also as "Driver 17": a late Browser leaves the instance to that driver.
 TEST(DatabaseAccess, ABrowserWithoutAPortLeavesTheInstanceToTheDriversThatFindItThemselves) {
-    const char* drivers = std::getenv("ODBCSYSINI");
-    if (drivers == nullptr || !std::string_view(drivers).ends_with("second-freetds")) {
+    if (!WithASecondFreeTds()) {
         GTEST_SKIP() << "run by ctest with its own list of drivers";
     }
     Scenario scenario;
@@ -258,8 +249,7 @@ TEST(DatabaseAccess, ABrowserWithoutAPortLeavesTheInstanceToTheDriversThatFindIt
     EXPECT_EQ(server.count("LOGIN OK"), 1u);
 }
 
-// A value past the bound comes one character longer than it, so that the box can say it was cut
-// rather than cut it silently; a column past the last is refused, never read out of the row.
+// A value past the bound comes one character longer, so that it shows as cut; no extra column.
 TEST(DatabaseAccess, ALongValueComesCutJustPastTheBoundAndNoColumnPastTheLast) {
     Scenario scenario;
     scenario.faults = R"({"value_chars": 5000})";
@@ -291,13 +281,10 @@ TEST(DatabaseAccess, PasswordsWithConnectionStringCharactersLogIn) {
     EXPECT_EQ(server.count("LOGIN OK"), std::size(passwords));
 }
 
-// Run by ctest with FreeTDS listed a second time as "ODBC Driver 17 for SQL Server", which is tried
-// first and given no TDS version, so that it offers TDS 7.4, whose pre-login this server closes:
-// the handshake failed, so FreeTDS is tried, and tried first at the next log-on to this server.
+// Run with FreeTDS also as "Driver 17", whose TDS 7.4 is refused: FreeTDS, then remembered.
 TEST(DatabaseAccess, ARefusedHandshakeGivesWayToTheNextDriverWhichIsThenRemembered) {
-    const char* drivers = std::getenv("ODBCSYSINI");
-    if (drivers == nullptr || !std::string_view(drivers).ends_with("second-freetds")) {
-        GTEST_SKIP() << "ctest runs this with its own list of drivers";
+    if (!WithASecondFreeTds()) {
+        GTEST_SKIP() << "run by ctest with its own list of drivers";
     }
     Scenario scenario;
     scenario.faults = R"({"refuse_mars_prelogin": true})";

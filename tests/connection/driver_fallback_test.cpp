@@ -1,5 +1,4 @@
-// Which driver is tried after which answer, and what the user is told when none reached the
-// server: the records are those the driver managers, FreeTDS and Microsoft's drivers give.
+// Which driver is tried after which answer, and what the user is told when none reached the server.
 #include "connection/driver_choice/driver_fallback.h"
 
 #include <gtest/gtest.h>
@@ -55,9 +54,7 @@ TEST(DriverFallback, TriesTheNextInstalledDriverOnlyWhenTheDriverFailed) {
         std::vector<std::u16string> tried;
         // What the user is told: the whole of it, or its start when it ends in "...".
         std::u16string told;
-        // The Browser gave no port for the instance (silent, no TCP, an instance it does not list):
-        // only the driver that needs the port is kept out, and what the Browser said ends the
-        // message when the others did not reach the server either.
+        // No port from the Browser: only FreeTDS is left out; the Browser's word ends the message.
         bool browserGaveNoPort = false;
     };
     const std::u16string allFailed =

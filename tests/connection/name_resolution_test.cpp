@@ -1,6 +1,4 @@
-// A host's name resolved while its name servers never answer: the log-on keeps the window alive
-// and ends within its bounds, with the Browser's question and without it. The silent name server is
-// made in a child process, which is single-threaded as its namespaces require.
+// A log-on while the name servers never answer keeps the window alive and ends within bounds.
 #ifndef _WIN32
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -11,31 +9,14 @@
 #include <string>
 
 #include "base/failure.h"
-#include "base/wait_pump.h"
 #include "connection/database_access.h"
+#include "support/calling_pump.h"
 #include "support/silent_name_server.h"
 #include "support/utf16.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Notes when the window was first given its events.
-class FirstPump : public kestrel::WaitPump {
-public:
-    explicit FirstPump(Clock::time_point start) : m_start(start) {}
-    void Started() override {}
-    void Pump() override {
-        if (!first) {
-            first = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_start);
-        }
-    }
-    void Ended() override {}
-    std::optional<std::chrono::milliseconds> first;
-
-private:
-    Clock::time_point m_start;
-};
 
 TEST(NameResolution, ASilentNameServerHoldsNeitherTheWindowNorTheLogOnPastItsBound) {
     const struct {
@@ -58,8 +39,13 @@ TEST(NameResolution, ASilentNameServerHoldsNeitherTheWindowNorTheLogOnPastItsBou
             std::string report = "no namespace";
             if (silent_name_server::Enter()) {
                 const auto start = Clock::now();
-                FirstPump pump(start);
-                kestrel::InstallWaitPump(&pump);
+                std::optional<std::chrono::milliseconds> first;  // the window's first events
+                const CallingPump pump([&] {
+                    if (!first) {
+                        first = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
+                                                                                      start);
+                    }
+                });
                 std::u16string told;
                 try {
                     kestrel::Connection({kLogOn, kLogOn})
@@ -71,7 +57,7 @@ TEST(NameResolution, ASilentNameServerHoldsNeitherTheWindowNorTheLogOnPastItsBou
                 }
                 const auto took =
                     std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-                report = std::to_string(pump.first.value_or(took).count()) + " " +
+                report = std::to_string(first.value_or(took).count()) + " " +
                          std::to_string(took.count()) + " " + Narrow(told);
             }
             (void)!write(line[1], report.data(), report.size());

@@ -93,8 +93,7 @@ TEST(OdbcFailure, DescribesEachKindOfFailure) {
     }
 }
 
-// Only a password that a driver's or server's text echoes as a connection-string attribute is
-// masked, whatever its length; Kestrel's own words and other text stay as they are.
+// Only a password echoed as a connection-string attribute is masked, whatever its length.
 TEST(OdbcFailure, MasksOnlyThePasswordAttributesADriverEchoes) {
     struct Case {
         const char* what;

@@ -1,5 +1,4 @@
-// Answers of the SQL Server Browser that the test server never sends: other protocols, damaged
-// datagrams; and the names that a Browser's list puts before the user.
+// Browser answers the test server never sends (other protocols, damage), and the names listed.
 #include "connection/browser/sql_browser.h"
 
 #include <gtest/gtest.h>
@@ -53,11 +52,7 @@ TEST(SqlBrowserAnswer, ReadsTheInstancesAndTheirTcpPorts) {
         {"a size past the datagram's end", Answer(yukon, yukon.size() + 1), std::nullopt},
         {"the last of two tcp fields", Answer("InstanceName;A;tcp;x;tcp;1433;;"),
          Instances{{u"A", 1433, std::nullopt}}},
-        {"a last field without its \";\"",
-         std::string("\x05\x03\x00"
-                     "abc",
-                     6),
-         std::nullopt},
+        {"a last field without its \";\"", std::string("\x05\x03\0abc", 6), std::nullopt},
         {"a key without its value", Answer("InstanceName;"), std::nullopt},
         {"not an answer", std::string("\x04YUKONSTD\0", 10), std::nullopt},
         {"too short to be one", std::string("\x05\x01", 2), std::nullopt},
@@ -76,8 +71,7 @@ TEST(SqlBrowserAnswer, ReadsTheInstancesAndTheirTcpPorts) {
     }
 }
 
-// The names are the server's text: a forged line of success, a NUL, a name of any length and any
-// number of names reach the message as signs, each cut, the first ten, then how many more.
+// Names reach the message as signs, each cut, the first ten, then how many more.
 TEST(SqlBrowser, NamesTheInstancesOfAnUnknownOneAsSignsWithinBounds) {
     Scenario scenario;
     scenario.address = "own";

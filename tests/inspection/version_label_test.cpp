@@ -8,8 +8,7 @@
 
 namespace {
 
-// A build the table knows by its name; past the table, the release by the first two characters
-// without their dots, else the default. Every major row, and the texts at the edges of the match.
+// A known build by its name; past the table, the release by its first two digits, else the default.
 TEST(VersionLabel, NamesAKnownBuildElseFallsBackOnTheMajorVersionThenOnTheDefault) {
     const struct {
         std::u16string_view version;

@@ -1,7 +1,4 @@
-// The registry reader over advapi32 as Wine implements it, on values that Wine's "reg add" wrote
-// (tests/support/registry_fixtures/add-values.sh, which scripts/test-windows.sh runs before the
-// tests), and the Wine registry file backend on the system.reg and user.reg that Wine saved of the
-// same values: the two backends must agree, read for read and value for value.
+// The advapi32 reader (Wine) and the Wine-file reader on the same values, which must agree.
 #include "settings/advapi32_registry.h"
 
 #include <windows.h>
@@ -41,9 +38,7 @@ protected:
     std::optional<kestrel::WineRegistry> file;
 };
 
-// Every value type, every form of a key's path and both registry views (reg add wrote keys with
-// /reg:32, /reg:64 or both in this 64-bit prefix), read through advapi32 and through the saved
-// files: the two must give the same text, the one expected.
+// Every type, path form and view, through advapi32 and the saved files: the same, expected text.
 TEST_F(Advapi32Registry, ReadsAsTheSavedFilesDo) {
     struct Case {
         std::u16string_view root;
@@ -78,8 +73,7 @@ TEST_F(Advapi32Registry, ReadsAsTheSavedFilesDo) {
     }
 }
 
-// Every value of the keys that add-values.sh writes in the 64-bit view, queried through both
-// backends from this program, 64-bit or 32-bit: the same status, type, size and bytes.
+// Every value of add-values.sh's 64-bit keys through both backends: the same status and bytes.
 TEST_F(Advapi32Registry, GivesTheSameDataAsTheSavedFiles) {
     const struct {
         HKEY root;

@@ -1,6 +1,4 @@
-// The reader's rules on a registry of the test's own: what Wine's files cannot hold (a value with
-// no terminating zero, blanks before it) and which keys it asks for with which access. What Wine
-// itself wrote is read in wine_registry_test.cpp.
+// The reader's rules on a registry of the test's own: what Wine's files cannot hold, access.
 #include "settings/registry_value_reader.h"
 
 #include <gtest/gtest.h>
@@ -33,9 +31,7 @@ FakeRegistry Stored() {
     return registry;
 }
 
-// A failed read is marked as failed, so that its "Error" is never taken for a stored "Error". The
-// 32-bit view is asked first, the 64-bit view only when the key is not there; an unusable root
-// asks the registry nothing.
+// A failed read is marked failed; the 32-bit view first; an unusable root asks nothing.
 TEST(ReadRegistryValue, FollowsTheFailureTableAndAsksThe32BitViewFirst) {
     constexpr std::u16string_view kLm = u"HKEY_LOCAL_MACHINE";
     const struct {

@@ -1,5 +1,4 @@
-// A system.reg that is damaged, or written otherwise than Wine writes it, read as the program
-// reads it.
+// A system.reg that is damaged, or not written as Wine writes it, read as the program reads it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,8 +24,7 @@ std::string QuintaraKeyWith(std::string_view lines) {
            "\n\"NameUser\"=\"suporte\"\n";
 }
 
-// A damaged value, key line or file reads as missing ("Error"), and the values around a damaged
-// one read as written; what Wine itself tolerates when it loads a file is read as Wine reads it.
+// Damage reads as missing ("Error"), the values around it as written; as Wine tolerates, so do we.
 TEST(WineRegistryDamage, DamageReadsAsMissingAndWhatWineToleratesIsRead) {
     const struct {
         const char* what;

@@ -81,8 +81,7 @@ TEST(WineRegistry, GivesDataAsTheAnsiEntryPointsDo) {
     EXPECT_EQ(registry.CloseKey(key), status::kInvalidHandle);
 }
 
-// The file is looked up once while it stays the same file; any edit shows at the next read, one
-// that keeps its size and a new file put in its place, as Wine saves it, included.
+// The file is looked up once while it stays the same; any edit or new file shows at the next read.
 TEST(WineRegistry, AnEditShowsAtTheNextRead) {
     const TempWinePrefix prefix;
     const std::string original = FixtureFileText("system.reg");
@@ -105,8 +104,7 @@ TEST(WineRegistry, AnEditShowsAtTheNextRead) {
     EXPECT_EQ(ReadValue(registry, kHklm, key, u"Servidor"), u"Error");
 }
 
-// In a 64-bit prefix the 32-bit view below HKEY_LOCAL_MACHINE\Software is Software\Wow6432Node;
-// a 32-bit prefix has one view, so there a key of that name is a key like any other.
+// A 64-bit prefix keeps the 32-bit view in Wow6432Node; in a 32-bit prefix that is a plain key.
 TEST(WineRegistry, ReadsThe32BitViewFirstInA64BitPrefixOnly) {
     kestrel::WineRegistry win64(FixturePrefix());
     for (const WrittenViewValue& written : kWrittenViewValues) {

@@ -1,12 +1,7 @@
 #!/usr/bin/python3
-"""The program's Qt window while it waits for a server, driven from outside its process as a user
-(xdotool: real clicks and keys through the X server) and a screen reader (AT-SPI) drive it, in a
-desktop of its own: a command pressed during a wait runs nothing (the server sees one log-on, the
-program lives on and opens no other window), and "Fechar", Alt+F, Alt+F4 and the title bar's
-close end the program at once.
-
-Usage: tests/support/x_session.sh presses_during_a_wait_test.py KESTREL
-"""
+"""The Qt window in a wait, driven as a user (xdotool) and a screen reader (AT-SPI) drive it: a
+press runs nothing; "Fechar", Alt+F, Alt+F4 and the title bar's close end the program at once.
+Usage: tests/support/x_session.sh presses_during_a_wait_test.py KESTREL"""
 import json
 import os
 import re
@@ -159,8 +154,7 @@ def main(program):
             in_the_wait(program, pyatspi, faults, ler_quintara, then)
             print(f"done: {route} during the {wait}")
 
-    # The window's commands pressed during a log-on slowed to 6 s and during a stalled pass run
-    # nothing; then the screen reader's press of "Fechar" ends the program at once.
+    # Commands pressed during a slowed log-on and a stalled pass run nothing; "Fechar" then ends it.
     for wait, faults in (("log-on", SLOW_LOGON), ("pass", STALLED_PASS)):
         def then(kestrel, server):
             press_everything(kestrel, [kestrel.button(caption)

@@ -1,7 +1,4 @@
-// The real Qt window, offscreen, wired as the program wires it and at its own time bounds: the form
-// built from its description, and both connect buttons end to end through our connection dialog,
-// a Wine-style registry, Timer1 firing through Qt's event loop and the pass over ODBC and FreeTDS
-// to the TDS test server.
+// The real Qt window, offscreen, wired as the program wires it, with one path through real ODBC.
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -42,9 +39,7 @@ private slots:
     }
     void cleanup() { m_program.reset(); }
 
-    // Each control where the form puts it (twips / 15 at 96 dpi), with its caption and font; no
-    // caption clipped, whatever font stands in for MS Sans Serif; each label names its box for
-    // screen readers.
+    // Each control where the form puts it (twips / 15), caption whole, font; labels name boxes.
     void controlsAreWhereTheFormPutsThem() {
         const FrmPrincipal& window = m_program->window;
         QCOMPARE(window.windowTitle(), Q(kestrel::kFrmPrincipalCaption));
@@ -100,8 +95,7 @@ private slots:
         QCOMPARE(visited, expected);
     }
 
-    // A message box shows plain text under the program's title, every line; one that a server
-    // made endless still fits the screen, its OK button within reach.
+    // A message box is plain text under the program's title; an endless one still fits the screen.
     void messageBoxesArePlainTextUnderTheProgramsTitle() {
         m_program->services.ShowMessage(u"primeira <b>linha</b>\r\nsegunda",
                                         kestrel::MessageIcon::None);
@@ -123,10 +117,7 @@ private slots:
         }
     }
 
-    // The window's one end-to-end path: "Ler Quintara..." fills the boxes and their tips through
-    // the real ODBC stack, under the busy pointer; "Copiar tudo", by its shortcut from a box that
-    // has the focus and in the free area's context menu, is greyed and copies nothing until the
-    // pass has run, then puts the whole window on the clipboard.
+    // "Ler Quintara..." fills the window; "Copiar tudo" (shortcut, menu) is greyed until then.
     void lerQuintaraFillsTheWindowThatCopiarTudoCopies() {
         FrmPrincipal& window = m_program->window;
         QClipboard* clipboard = QGuiApplication::clipboard();
@@ -162,10 +153,7 @@ private slots:
                  qPrintable(copied));
     }
 
-    // The connection dialog: "Testar conexão" says how the log-on went, the password in no
-    // message, and keeps the dialog open with the busy pointer gone; "Atualizar lista" lists the
-    // server's databases, one whose name holds a line break on one line, the break as signs; the
-    // one picked is given by its own name.
+    // The dialog: "Testar conexão" says how it went, "Atualizar lista" lists, the pick is sent.
     void theDialogTestsListsAndGivesTheDatabasePicked() {
         Scenario scenario = BrowserWithTwoDatabases();
         scenario.databases[1].name = "Quintara\r\nTreino";
@@ -202,9 +190,7 @@ private slots:
         QVERIFY(chosen && chosen->find(u"Quintara\r\nTreino") != std::u16string::npos);
     }
 
-    // What a server sends is text in a box and its tooltip, as the pass writes it there: markup is
-    // shown as it is, no picture is drawn and no file is opened for it; a long value's box shows
-    // its beginning and its tip wraps at a readable width.
+    // Server text is shown as text in a box and its tip, no picture or file loaded; long tips wrap.
     void serverMarkupIsTextInEveryBoxAndTip() {
         const QString picture = QDir::temp().filePath(QStringLiteral("kestrel-markup.png"));
         const std::string markup =
@@ -275,8 +261,7 @@ private:
         return items;
     }
 
-    // The characters a box's tip shows, as Qt lays it out, without the line breaks of its
-    // wrapping; it fails if laying it out asks for any picture or file.
+    // The characters a box's tip shows as Qt lays it out; fails if it asks for a picture or file.
     static QString shownInTip(const QLineEdit* box) {
         class Document : public QTextDocument {
         protected:
