@@ -15,6 +15,15 @@ start_xvfb() { # work-dir
     export DISPLAY=:$display
 }
 
+# A results folder and an Xvfb of the script's own, both gone when the script ends.
+start_session() {
+    results=$(mktemp -d)
+    xvfb_pid=""
+    trap '[ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true; rm -rf "$results"' EXIT
+    start_xvfb "$results"
+    export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+}
+
 # Appends one probe's figures to FILE. On a busy machine the X server now and then refuses a
 # connection, the probe's or the program's: such a probe is retried, up to 5 times, and counted.
 retried=0

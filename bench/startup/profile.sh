@@ -11,11 +11,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build-release}
 source "$root/bench/startup/probe.sh"
 
-results=$(mktemp -d)
-xvfb_pid=""
-trap '[ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true; rm -rf "$results"' EXIT
-start_xvfb "$results"
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+start_session
 
 # Prints the instructions up to the map request and up to the end of the first paint of NAME's
 # window; the profiles are results/NAME.PID.1 and .2. Children are followed through exec, not

@@ -9,11 +9,7 @@ build=${1:-$root/build-release}
 runs=${2:-25}
 source "$root/bench/startup/probe.sh"
 
-results=$(mktemp -d)
-xvfb_pid=""
-trap '[ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true; rm -rf "$results"' EXIT
-start_xvfb "$results"
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+start_session
 probe=$build/bench/startup_probe
 for ((i = 0; i < runs; i++)); do
     probe_into "$results/floor" "$build/bench/minimal_window"
