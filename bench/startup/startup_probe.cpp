@@ -70,8 +70,8 @@ int main(int argc, char* argv[]) {
     }
     xcb_disconnect(x);
     if (shownMs < 0) {
-        std::fprintf(stderr, ended ? "the program ended without a window\n"
-                                   : "no window within a minute\n");
+        std::fprintf(
+            stderr, ended ? "the program ended without a window\n" : "no window within a minute\n");
         return ended ? 3 : 4;
     }
     std::printf("%.1f %ld\n", shownMs, usage.ru_maxrss);
