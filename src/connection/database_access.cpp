@@ -1,5 +1,4 @@
 #include "connection/database_access.h"
-#include "connection/database_error.h"
 
 #include <algorithm>
 #include <vector>
@@ -7,6 +6,7 @@
 #include "base/failure.h"
 #include "base/text.h"
 #include "connection/browser/sql_browser.h"
+#include "connection/database_error.h"
 #include "connection/driver_choice/connection_string_driver.h"
 #include "connection/driver_choice/deadline_worker.h"
 #include "connection/driver_choice/driver_fallback.h"

@@ -65,6 +65,12 @@ std::u16string OfServer(std::u16string_view host) {
     return u"O serviço SQL Server Browser do servidor " + Named(host);
 }
 
+// The way round a Browser that cannot help: the instance's port, written with the server.
+std::u16string OrGiveThePort(std::u16string_view host, std::u16string_view instance) {
+    return u"ou informe a porta da instância (" + std::u16string(host) + u"\\" +
+           std::u16string(instance) + u",porta).";
+}
+
 [[noreturn]] void ThrowUnknownHost(std::u16string_view host, std::u16string_view instance) {
     throw Failure{database_error::kDriverFailure,
                   u"Não foi possível conectar ao servidor SQL Server " +
@@ -87,8 +93,8 @@ std::u16string OfServer(std::u16string_view host) {
                       u" à pergunta pela porta da instância " + Named(instance) +
                       u": o serviço não está em execução, a rede bloqueia a porta UDP 1434 ou o "
                       u"servidor não tem essa instância. Verifique os nomes do servidor e da "
-                      u"instância, ou informe a porta da instância (" +
-                      std::u16string(host) + u"\\" + std::u16string(instance) + u",porta)."};
+                      u"instância, " +
+                      OrGiveThePort(host, instance)};
 }
 
 // The names as the server gives them: visible signs, the first few, each only its beginning.
@@ -130,8 +136,8 @@ std::u16string InstanceNames(const std::vector<BrowserInstance>& listed) {
                       u" a porta TCP " + Named(shown) +
                       u", que não é um número de porta válido (de 1 a 65535). Verifique a "
                       u"configuração de TCP/IP dessa instância no SQL Server Configuration "
-                      u"Manager, ou informe a porta da instância (" +
-                      std::u16string(host) + u"\\" + std::u16string(instance) + u",porta)."};
+                      u"Manager, " +
+                      OrGiveThePort(host, instance)};
 }
 
 }  // namespace

@@ -128,6 +128,8 @@ Failure DescribeOdbcFailure(const std::vector<OdbcDiagnostic>& diagnostics,
                                                        u"\" não pôde ser carregado; reinstale-o." +
                                                        DriverDetail(diagnostics, context)};
     }
+    const std::u16string cannotConnect =
+        u"Não foi possível conectar ao servidor SQL Server " + server;
     const std::u16string interrupted =
         u"A conexão com o servidor SQL Server " + server + u" foi interrompida";
     const std::u16string checkNetwork =
@@ -150,7 +152,7 @@ Failure DescribeOdbcFailure(const std::vector<OdbcDiagnostic>& diagnostics,
         // server; the likelier cause is the log-on.
         if (context.step == DatabaseStep::Connecting && context.integratedSecurity) {
             return {database_error::kDriverFailure,
-                    u"Não foi possível conectar ao servidor SQL Server " + server +
+                    cannotConnect +
                         u" com a segurança integrada do Windows: o login integrado não pôde ser "
                         u"feito a partir desta máquina ou o servidor não o aceitou. Verifique o "
                         u"servidor e o login do Windows, ou use um nome de usuário e senha." +
@@ -161,13 +163,13 @@ Failure DescribeOdbcFailure(const std::vector<OdbcDiagnostic>& diagnostics,
             [](const OdbcDiagnostic& record) { return record.nativeError == kFreeTdsUnknownHost; });
         if (context.step == DatabaseStep::Connecting && unknownHost) {
             return {database_error::kDriverFailure,
-                    u"Não foi possível conectar ao servidor SQL Server " + server +
+                    cannotConnect +
                         u": o nome do servidor não corresponde a nenhum endereço na rede. "
                         u"Verifique o nome do servidor e o DNS da rede."};
         }
         if (context.step == DatabaseStep::Connecting) {
             return {database_error::kDriverFailure,
-                    u"Não foi possível conectar ao servidor SQL Server " + server +
+                    cannotConnect +
                         u": ele não foi encontrado na rede, não está em execução ou não aceita "
                         u"conexões nesse endereço. Verifique o nome do servidor, a instância ou a "
                         u"porta, e a rede." +
