@@ -1,8 +1,6 @@
 // A log-on while the name servers never answer keeps the window alive and ends within bounds.
 #ifndef _WIN32
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -31,46 +29,29 @@ TEST(NameResolution, ASilentNameServerHoldsNeitherTheWindowNorTheLogOnPastItsBou
     constexpr auto kLogOn = std::chrono::seconds(3);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        int line[2];
-        ASSERT_EQ(pipe(line), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            close(line[0]);
-            std::string report = "no namespace";
-            if (silent_name_server::Enter()) {
-                const auto start = Clock::now();
-                std::optional<std::chrono::milliseconds> first;  // the window's first events
-                const CallingPump pump([&] {
-                    if (!first) {
-                        first = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
-                                                                                      start);
-                    }
-                });
-                std::u16string told;
-                try {
-                    kestrel::Connection({kLogOn, kLogOn})
-                        .Open(U16(std::string("Provider=SQLOLEDB.1;User ID=sa;Data Source=") +
-                                  c.dataSource),
-                              u"", u"x");
-                } catch (const kestrel::Failure& failure) {
-                    told = failure.description;
+        const std::string report = silent_name_server::InAChildProcess([&] {
+            const auto start = Clock::now();
+            std::optional<std::chrono::milliseconds> first;  // the window's first events
+            const CallingPump pump([&] {
+                if (!first) {
+                    first =
+                        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
                 }
-                const auto took =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-                report = std::to_string(first.value_or(took).count()) + " " +
-                         std::to_string(took.count()) + " " + Narrow(told);
+            });
+            std::u16string told;
+            try {
+                kestrel::Connection({kLogOn, kLogOn})
+                    .Open(U16(std::string("Provider=SQLOLEDB.1;User ID=sa;Data Source=") +
+                              c.dataSource),
+                          u"", u"x");
+            } catch (const kestrel::Failure& failure) {
+                told = failure.description;
             }
-            (void)!write(line[1], report.data(), report.size());
-            _exit(0);
-        }
-        close(line[1]);
-        std::string report;
-        char buffer[512];
-        for (ssize_t got; (got = read(line[0], buffer, sizeof buffer)) > 0;) {
-            report.append(buffer, std::size_t(got));
-        }
-        close(line[0]);
-        waitpid(child, nullptr, 0);
+            const auto took =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+            return std::to_string(first.value_or(took).count()) + " " +
+                   std::to_string(took.count()) + " " + Narrow(told);
+        });
         long long firstPump = -1;
         long long took = -1;
         int toldAt = 0;

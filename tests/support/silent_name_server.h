@@ -1,7 +1,7 @@
 #pragma once
 // A name server that never answers, for a test's own process: namespaces of its own (user, mount,
 // network) where /etc/resolv.conf names a silent listener on loopback. Linux only; the process
-// must be single-threaded, as unshare requires.
+// must be single-threaded, as unshare requires: InAChildProcess makes one that is.
 #include <fcntl.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -9,9 +9,11 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace silent_name_server {
@@ -50,6 +52,31 @@ inline bool Enter() {
            close(file) == 0 && WriteFile(resolvConf, "nameserver 127.0.0.1\n") &&
            mount(resolvConf, "/etc/resolv.conf", nullptr, MS_BIND, nullptr) == 0 &&
            unlink(resolvConf) == 0;
+}
+
+// What `run` says in a child process that has entered such namespaces, or "no namespace" when it
+// could not; unshare wants a single-threaded process, which a test's own may not be.
+inline std::string InAChildProcess(const std::function<std::string()>& run) {
+    int line[2];
+    if (pipe(line) != 0) {
+        return "no pipe";
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(line[0]);
+        const std::string report = Enter() ? run() : "no namespace";
+        (void)!write(line[1], report.data(), report.size());
+        _exit(0);
+    }
+    close(line[1]);
+    std::string report;
+    char buffer[512];
+    for (ssize_t got; (got = read(line[0], buffer, sizeof buffer)) > 0;) {
+        report.append(buffer, std::size_t(got));
+    }
+    close(line[0]);
+    waitpid(child, nullptr, 0);
+    return report;
 }
 
 }  // namespace silent_name_server

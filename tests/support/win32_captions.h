@@ -4,6 +4,8 @@
 // gives it: for the tests that every caption shows whole.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "support/win32_ui.h"
@@ -71,4 +73,24 @@ inline Room RoomOf(HWND control) {
         }
     }
     return {{extent.right, extent.bottom}, room};
+}
+
+// Every caption of a label or button among `container`'s controls, and theirs, whole in the room
+// the control gives it.
+inline void ExpectEveryCaptionWhole(HWND container, const char* where) {
+    for (HWND control = GetWindow(container, GW_CHILD); control != nullptr;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        ExpectEveryCaptionWhole(control, where);
+        const std::wstring cls = ClassOf(control);
+        if ((cls != L"Static" && cls != L"Button") || ControlText(control).empty()) {
+            continue;
+        }
+        const Room room = RoomOf(control);
+        EXPECT_LE(room.caption.cx, room.room.cx)
+            << where << ": " << testing::PrintToString(ControlText(control)) << " in "
+            << testing::PrintToString(FontOf(control).Said());
+        EXPECT_LE(room.caption.cy, room.room.cy)
+            << where << ": " << testing::PrintToString(ControlText(control)) << " in "
+            << testing::PrintToString(FontOf(control).Said());
+    }
 }

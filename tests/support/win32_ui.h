@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 // Looking at windows from the outside, as a user's tools do: from another thread or process.
@@ -127,6 +128,30 @@ inline void Answer(HWND dialog, int button) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
 }
 
+namespace modal_look {
+inline HWND owner;
+inline std::function<void(HWND)> look;
+
+// A named function, not a lambda: a 32-bit timer procedure is stdcall.
+inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (const HWND box = FindOwnedDialog(owner); box != nullptr && look) {
+        std::exchange(look, nullptr)(box);
+        Answer(box, IDOK);
+    }
+}
+}  // namespace modal_look
+
+// Opens a modal box of `owner` with `open`, hands it to `look` from inside the box's own loop on
+// this thread (where a thread timer runs), and answers it OK.
+inline void LookInsideTheModal(HWND owner, const std::function<void()>& open,
+                               std::function<void(HWND)> look) {
+    modal_look::owner = owner;
+    modal_look::look = std::move(look);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, modal_look::Tick);
+    open();
+    KillTimer(nullptr, timer);
+}
+
 inline std::wstring ClassOf(HWND window) {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
@@ -169,6 +194,25 @@ inline void PressKeys(std::initializer_list<WORD> keys) {
         inputs.push_back(input);
     }
     SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// A click at the centre of `control`, through the system's input queue as the mouse's own.
+inline void ClickWithTheMouse(HWND control) {
+    RECT place;
+    GetWindowRect(control, &place);
+    const auto scaled = [](LONG value, int metric) {
+        return LONG(value * 65535 / (GetSystemMetrics(metric) - 1));
+    };
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = scaled((place.left + place.right) / 2, SM_CXSCREEN);
+        input.mi.dy = scaled((place.top + place.bottom) / 2, SM_CYSCREEN);
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(3, inputs, sizeof(INPUT));
 }
 
 // The clipboard's text; empty when it holds none.

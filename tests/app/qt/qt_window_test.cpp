@@ -5,28 +5,19 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextDocument>
 #include <QToolTip>
 #include <QtTest>
 #include <functional>
 
 #include "app/frm_principal_layout.h"
 #include "app/qt/data_link_dialog.h"
+#include "support/qt_probes.h"
 #include "support/qt_program.h"
 
 using kestrel::TextBox;
-
-namespace {
-
-QString Q(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
-
-}  // namespace
 
 class QtWindowTest : public QObject {
     Q_OBJECT
@@ -121,6 +112,7 @@ private slots:
     void lerQuintaraFillsTheWindowThatCopiarTudoCopies() {
         FrmPrincipal& window = m_program->window;
         QClipboard* clipboard = QGuiApplication::clipboard();
+        auto* label1 = window.findChild<QLabel*>(QStringLiteral("Label1"));
         clipboard->setText(QStringLiteral("antes"));
         // The offscreen window is not active again after its context menu has closed.
         const auto copyFromTxtVersao = [&] {
@@ -130,7 +122,7 @@ private slots:
             QTest::keyClick(window.box(TextBox::txtVersao), Qt::Key_C,
                             Qt::ControlModifier | Qt::ShiftModifier);
         };
-        QCOMPARE(contextMenuOfLabel1(), QStringList{QStringLiteral("Copiar tudo (cinza)")});
+        QCOMPARE(ContextMenuItems(label1), QStringList{QStringLiteral("Copiar tudo (cinza)")});
         copyFromTxtVersao();
         QCOMPARE(clipboard->text(), QStringLiteral("antes"));
 
@@ -143,9 +135,9 @@ private slots:
         QCOMPARE(m_program->answerer.messages, QStringList());
         const QString path = QStringLiteral("D:\\Dados\\São Paulo\\Quintara.mdf");
         QCOMPARE(m_program->Text(TextBox::txtLocalBD), path);
-        QCOMPARE(shownInTip(window.box(TextBox::txtLocalBD)), path);
+        QCOMPARE(ShownInTip(window.box(TextBox::txtLocalBD)), path);
 
-        QCOMPARE(contextMenuOfLabel1(), QStringList{QStringLiteral("Copiar tudo")});
+        QCOMPARE(ContextMenuItems(label1), QStringList{QStringLiteral("Copiar tudo")});
         copyFromTxtVersao();
         const QString copied = clipboard->text();
         QVERIFY2(copied.startsWith(QStringLiteral("Servidor: ")) &&
@@ -198,13 +190,13 @@ private slots:
         const QString text = QString::fromStdString(markup);
         m_program->services.SetText(TextBox::txtNivel, text.toStdU16String());
         QCOMPARE(m_program->Text(TextBox::txtNivel), text);
-        QCOMPARE(shownInTip(m_program->window.box(TextBox::txtNivel)), text);
+        QCOMPARE(ShownInTip(m_program->window.box(TextBox::txtNivel)), text);
 
         const QString longValue = QString(5000, QLatin1Char('W')) + QStringLiteral(" fim");
         m_program->services.SetText(TextBox::txtEdicao, longValue.toStdU16String());
         QLineEdit* edit = m_program->window.box(TextBox::txtEdicao);
         QCOMPARE(edit->cursorPosition(), 0);
-        QCOMPARE(shownInTip(edit), longValue);
+        QCOMPARE(ShownInTip(edit), longValue);
         QToolTip::showText(edit->mapToGlobal(QPoint(2, 2)), edit->toolTip(), edit);
         QLabel* tip = nullptr;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -238,46 +230,6 @@ private:
         auto* secret = dialog->findChild<QLineEdit*>(QStringLiteral("password"));
         QCOMPARE(secret->echoMode(), QLineEdit::Password);
         secret->setText(password);
-    }
-
-    // The items of the menu that a right click on Label1 opens, "(cinza)" after a greyed one.
-    QStringList contextMenuOfLabel1() {
-        QStringList items;
-        QTimer::singleShot(0, [&items] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (menu == nullptr) {
-                return;
-            }
-            for (const QAction* action : menu->actions()) {
-                items << action->text() +
-                             (action->isEnabled() ? QString() : QStringLiteral(" (cinza)"));
-            }
-            menu->close();
-        });
-        auto* label = m_program->window.findChild<QLabel*>(QStringLiteral("Label1"));
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
-                                label->mapToGlobal(QPoint(2, 2)));
-        QApplication::sendEvent(label, &event);
-        return items;
-    }
-
-    // The characters a box's tip shows as Qt lays it out; fails if it asks for a picture or file.
-    static QString shownInTip(const QLineEdit* box) {
-        class Document : public QTextDocument {
-        protected:
-            QVariant loadResource(int, const QUrl& name) override {
-                QTest::qFail(qPrintable(QStringLiteral("loads ") + name.toString()), __FILE__,
-                             __LINE__);
-                return {};
-            }
-        } document;
-        if (!Qt::mightBeRichText(box->toolTip())) {
-            QTest::qFail("the tip would be shown as plain text, its markup and all", __FILE__,
-                         __LINE__);
-        }
-        document.setHtml(box->toolTip());
-        document.adjustSize();
-        return document.toPlainText().remove(QChar::LineSeparator).remove(QLatin1Char('\n'));
     }
 
     void waitForThePass() {

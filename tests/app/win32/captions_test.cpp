@@ -22,24 +22,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-void ExpectEveryCaptionWhole(HWND container, const char* where) {
-    for (HWND control = GetWindow(container, GW_CHILD); control != nullptr;
-         control = GetWindow(control, GW_HWNDNEXT)) {
-        ExpectEveryCaptionWhole(control, where);
-        const std::wstring cls = ClassOf(control);
-        if ((cls != L"Static" && cls != L"Button") || ControlText(control).empty()) {
-            continue;
-        }
-        const Room room = RoomOf(control);
-        EXPECT_LE(room.caption.cx, room.room.cx)
-            << where << ": " << testing::PrintToString(ControlText(control)) << " in "
-            << testing::PrintToString(FontOf(control).Said());
-        EXPECT_LE(room.caption.cy, room.room.cy)
-            << where << ": " << testing::PrintToString(ControlText(control)) << " in "
-            << testing::PrintToString(FontOf(control).Said());
-    }
-}
-
 class CaptionsWhole : public ::testing::Test {
 protected:
     void SetUp() override {

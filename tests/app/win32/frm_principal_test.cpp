@@ -157,48 +157,20 @@ TEST_F(Win32Window, ALongValueShowsItsBeginningAndItsTipWraps) {
     EXPECT_EQ(TooltipText(window.Handle(), box), L"");
 }
 
-HWND pointerOwner;
-HCURSOR pointerOverTheBox;
-
-// Named, not a lambda: a 32-bit timer procedure is stdcall.
-void CALLBACK LookAtThePointerOverTheBox(HWND, UINT, UINT_PTR, DWORD) {
-    if (const HWND box = FindOwnedDialog(pointerOwner)) {
-        pointerOverTheBox = PointerOver(GetDlgItem(box, IDOK));
-        Answer(box, IDOK);
-    }
-}
-
 TEST_F(Win32Window, TheBusyPointerCoversEveryWindowOfTheProgramUntilRestored) {
     const HCURSOR hourglass = LoadCursorW(nullptr, IDC_WAIT);
     services.SetMousePointer(kestrel::MousePointer::Busy);
     EXPECT_EQ(PointerOver(window.Box(TextBox::txtVersao)), hourglass);
     EXPECT_EQ(PointerOver(window.Control("Command1")), hourglass);
 
-    // Inside the box's own loop, on this thread: a thread timer runs there.
-    pointerOwner = window.Handle();
-    const UINT_PTR look = SetTimer(nullptr, 0, 100, LookAtThePointerOverTheBox);
-    services.ShowMessage(u"Aguarde", kestrel::MessageIcon::None);
-    KillTimer(nullptr, look);
-    EXPECT_EQ(pointerOverTheBox, hourglass);
+    HCURSOR overTheBox = nullptr;
+    LookInsideTheModal(
+        window.Handle(), [&] { services.ShowMessage(u"Aguarde", kestrel::MessageIcon::None); },
+        [&](HWND box) { overTheBox = PointerOver(GetDlgItem(box, IDOK)); });
+    EXPECT_EQ(overTheBox, hourglass);
 
     services.SetMousePointer(kestrel::MousePointer::Default);
     EXPECT_EQ(PointerOver(window.Box(TextBox::txtVersao)), LoadCursorW(nullptr, IDC_IBEAM));
-}
-
-RECT shownBox;
-std::wstring shownText;
-std::wstring shownTitle;
-bool shownIcon = false;
-
-// Named, not a lambda: a 32-bit timer procedure is stdcall.
-void CALLBACK MeasureTheBox(HWND, UINT, UINT_PTR, DWORD) {
-    if (const HWND box = FindOwnedDialog(pointerOwner)) {
-        GetWindowRect(box, &shownBox);
-        shownText = MessageBoxText(box);
-        shownTitle = ControlText(box);
-        shownIcon = MessageBoxHasIcon(box);
-        Answer(box, IDOK);
-    }
 }
 
 // A message box is owned by the window, under the program's title, with the icon asked for; one
@@ -210,10 +182,17 @@ TEST_F(Win32Window, AnEndlessMessageFitsTheScreen) {
         endless += u"Inst\u00E2ncia " + std::u16string(1, u'\0') +
                    std::u16string(line % 9 * 20, u'W') + u"\r\n";
     }
-    pointerOwner = window.Handle();
-    const UINT_PTR measure = SetTimer(nullptr, 0, 100, MeasureTheBox);
-    services.ShowMessage(endless, kestrel::MessageIcon::Information);
-    KillTimer(nullptr, measure);
+    RECT shownBox{};
+    std::wstring shownText, shownTitle;
+    bool shownIcon = false;
+    LookInsideTheModal(
+        window.Handle(), [&] { services.ShowMessage(endless, kestrel::MessageIcon::Information); },
+        [&](HWND box) {
+            GetWindowRect(box, &shownBox);
+            shownText = MessageBoxText(box);
+            shownTitle = ControlText(box);
+            shownIcon = MessageBoxHasIcon(box);
+        });
     EXPECT_EQ(shownTitle, L"Kestrel");
     EXPECT_TRUE(shownIcon);
     MONITORINFO monitor{};
@@ -263,6 +242,7 @@ protected:
         const Scenario scenario;
         const TdsTestServer server(scenario.Json());
         prompt.answers.push_back(DialogString(server, scenario.password));
+        services.SetText(TextBox::txtLocalBD, u"");  // what an earlier pass wrote
         SendMessageW(window.Control("cmdNovaConexao"), BM_CLICK, 0, 0);
         ASSERT_EQ(BoxText(TextBox::txtServidor), L"SRVTESTE");
         ASSERT_EQ(BoxText(TextBox::txtLocalBD), L"");
@@ -287,12 +267,9 @@ protected:
     }
 };
 
-TEST_F(TimerDuringAModal, Timer1ReachesThePassWhileAMessageBoxIsOpen) {
+TEST_F(TimerDuringAModal, Timer1ReachesThePassWhileAMessageBoxOrTheDialogIsOpen) {
     ConnectAndHoldAModal([&] { services.ShowMessage(u"Aguarde", kestrel::MessageIcon::None); },
                          IDOK);
-}
-
-TEST_F(TimerDuringAModal, Timer1ReachesThePassWhileTheConnectionDialogIsOpen) {
     Win32ConnectionPrompt dialog(window);
     ConnectAndHoldAModal([&] { EXPECT_EQ(dialog.PromptNew(), std::nullopt); }, IDCANCEL);
 }

@@ -9,70 +9,18 @@
 #include <filesystem>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "app/win32/resource.h"
 #include "support/kestrel_exe.h"
+#include "support/kestrel_exe_with_settings.h"
 #include "support/redirected_run.h"
-#include "support/reg_exe.h"
-#include "support/scenario.h"
-#include "support/tds_test_server.h"
-#include "support/utf16.h"
 #include "support/win32_ui.h"
-#include "support/wine.h"
 
 using namespace std::chrono_literals;
 
 namespace {
-
-// Tests that write Quintara's settings into HKEY_LOCAL_MACHINE with reg.exe, for a server on port
-// 1433 of a loopback address of its own whose SQL Server Browser knows QUINTARA.
-class KestrelExeWithSettings : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!ThrowawayWinePrefix()) {
-            GTEST_SKIP() << "writes Quintara's settings into HKEY_LOCAL_MACHINE: runs only in the "
-                            "Wine prefix that scripts/test-windows.sh makes for the run";
-        }
-    }
-
-    // Quintara's settings as the product writes them, for the named instance, blanks around every
-    // text, and `changes` after them; in the 32-bit view, where the 32-bit Quintara writes them on
-    // 64-bit Windows.
-    void StoreSettings(const std::vector<RegSetting>& changes = {}) {
-        std::vector<RegSetting> settings = {
-            {L"GerenciadorBancoDados", L"REG_SZ", L"  SQLServer2000  "},
-            {L"Servidor", L"REG_SZ", L"  " + Named() + L"  "},
-            {L"BancoBados", L"REG_SZ", L"  Quintara  "},
-            {L"NameUser", L"REG_SZ", L"  sa  "},
-            {L"Password", L"REG_SZ", L"  " + Wide(m_scenario.password) + L"  "},
-            {L"UsarSSI", L"REG_DWORD", L"1"},
-        };
-        settings.insert(settings.end(), changes.begin(), changes.end());
-        ASSERT_TRUE(StoreWithReg(L"HKLM\\Software\\Norvik\\Database", settings, L"/reg:32"));
-    }
-
-    std::wstring Named() const { return Wide(m_server.address()) + L"\\QUINTARA"; }
-
-    static std::wstring Wide(const std::string& utf8) {
-        const std::u16string text = U16(utf8);
-        return std::wstring(text.begin(), text.end());
-    }
-
-    static Scenario WithBrowser() {
-        Scenario scenario;
-        scenario.address = "own";
-        scenario.port = 1433;
-        scenario.browserInstances = {"QUINTARA"};
-        scenario.password = "Çenha;São";
-        return scenario;
-    }
-
-    const Scenario m_scenario = WithBrowser();
-    const TdsTestServer m_server{m_scenario.Json()};
-};
 
 // Through advapi32, the SQL Server Browser asked over Winsock, and odbc32, which Wine hands to
 // unixODBC and FreeTDS; from a folder that holds an odbc32.dll of its own, which is not loaded even
@@ -146,29 +94,6 @@ TEST_F(KestrelExeWithSettings, TheReportGoesToTheCallersFilesWithAStatusPerKind)
     }
 }
 
-// A click at a point of the screen, through the system's input queue as the mouse's own.
-void ClickAt(POINT at) {
-    const auto scaled = [](LONG value, int metric) {
-        return LONG(value * 65535 / (GetSystemMetrics(metric) - 1));
-    };
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = scaled(at.x, SM_CXSCREEN);
-        input.mi.dy = scaled(at.y, SM_CYSCREEN);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInput(3, inputs, sizeof(INPUT));
-}
-
-POINT CentreOf(HWND window) {
-    RECT place;
-    GetWindowRect(window, &place);
-    return {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
-}
-
 constexpr const char* kStalledLogOn = R"({"stall": true})";
 constexpr const char* kSlowLogOn = R"({"login_delay_ms": 6000})";
 constexpr const char* kStalledPass = R"({"stall_after_login": true})";
@@ -181,7 +106,7 @@ TEST_F(KestrelExeWithSettings, EndingDuringAStalledWaitEndsTheProcessAtOnce) {
         const char* what;
         void (*end)(const KestrelExe&);
     } routes[] = {
-        {"a click on Fechar", [](const KestrelExe& k) { ClickAt(CentreOf(k.Button(L"&Fechar"))); }},
+        {"a click on Fechar", [](const KestrelExe& k) { ClickWithTheMouse(k.Button(L"&Fechar")); }},
         {"Alt+F",
          [](const KestrelExe&) {
              PressKeys({VK_MENU, 'F'});
