@@ -1,6 +1,7 @@
 #include "app/qt/frm_principal.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <map>
@@ -15,13 +16,25 @@ using kestrel::TextBox;
 
 namespace {
 
-// "MS Sans Serif" 8.25 pt is 11 pixels at 96 dpi. A pixel size keeps the captions inside their
-// controls whatever dpi the display reports; where the family is missing, Arial's metrics fit.
-QFont DialogFont(bool bold) {
-    const QString family = ToQString(kestrel::kDialogFontFamily);
-    QFont::insertSubstitutions(
-        family, {ToQString(kestrel::kDialogFontTrueTypeFamily), QStringLiteral("Liberation Sans"),
-                 QStringLiteral("Arial")});
+// "MS Sans Serif" or, where it is missing, the first stand-in installed; Arial's metrics fit the
+// layout. Asked for by name, a missing family costs a search through every installed font.
+QString DialogFamily() {
+    // Not hasFamily(), which asks fontconfig to resolve each missing name as an alias.
+    const QStringList installed = QFontDatabase::families();
+    const QString families[] = {ToQString(kestrel::kDialogFontFamily),
+                                ToQString(kestrel::kDialogFontTrueTypeFamily),
+                                QStringLiteral("Liberation Sans"), QStringLiteral("Arial")};
+    for (const QString& family : families) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            return family;
+        }
+    }
+    return families[0];
+}
+
+// 8.25 pt is 11 pixels at 96 dpi. A pixel size keeps the captions inside their controls whatever
+// dpi the display reports.
+QFont DialogFont(const QString& family, bool bold) {
     QFont font(family);
     font.setPixelSize(kestrel::kDialogFontHundredthsOfPoint * 96 / 7200);
     font.setBold(bold);
@@ -102,7 +115,8 @@ FrmPrincipal::FrmPrincipal(QWidget* parent)
     setObjectName(QStringLiteral("frmPrincipal"));
     setWindowTitle(ToQString(kestrel::kFrmPrincipalCaption));
     setFixedSize(Twips(kestrel::kClientWidthTwips), Twips(kestrel::kClientHeightTwips));
-    setFont(DialogFont(false));
+    const QString family = DialogFamily();
+    setFont(DialogFont(family, false));
 
     std::map<std::string_view, QWidget*> made;
     {
@@ -113,7 +127,7 @@ FrmPrincipal::FrmPrincipal(QWidget* parent)
             widget->setObjectName(QString::fromLatin1(control.name));
             widget->setGeometry(Pixels(control.twips));
             if (control.bold) {
-                widget->setFont(DialogFont(true));
+                widget->setFont(DialogFont(family, true));
             }
             if (control.kind == ControlKind::TextBox) {
                 m_boxes[int(*control.box)] = static_cast<QLineEdit*>(widget);
