@@ -23,7 +23,21 @@ namespace {
 constexpr char kKey[] = "Software\\Norvik\\Database";
 constexpr char16_t kVersion[] = u"10.50.4000.0 - SQL Server 2008 R2 Service Pack 2";
 
-class Handlers : public ::testing::Test, protected HandlersWithoutAWindow {};
+class Handlers : public ::testing::Test, protected HandlersWithoutAWindow {
+protected:
+    void ExpectPassPending() {
+        EXPECT_TRUE(services.messages.empty());
+        EXPECT_TRUE(services.timerEnabled);
+        EXPECT_EQ(services.pointer, MousePointer::Busy);
+    }
+
+    void ExpectOneMessageWithoutThePassword(MessageIcon icon = MessageIcon::None) {
+        ASSERT_EQ(services.messages.size(), 1u);
+        EXPECT_EQ(services.messages[0].text.find(U16(scenario.password)), std::u16string::npos);
+        EXPECT_EQ(services.messages[0].icon, icon);
+        EXPECT_FALSE(services.timerEnabled);
+    }
+};
 
 FakeRegistry::Value Text(const std::string& text) {
     return {kestrel::registry_type::kString, text + '\0'};

@@ -26,7 +26,6 @@ TEST(VersionLabel, NamesAKnownBuildElseFallsBackOnTheMajorVersionThenOnTheDefaul
         {u".9.0", u" - SQL Server 2005"},
         {u" 10.50.4000.0", u" - Não identificado"},  // " 1", no trimming
         {u"14.0.1000.169", u" - Não identificado"},
-        {u"80.999.0", u" - Não identificado"},
         {u"", u" - Não identificado"},
         {u"\u0661\u0660.50.4000.0", u" - Não identificado"},  // Arabic-Indic digits are not digits
         {u"\U0001F600", u" - Não identificado"},              // a surrogate pair is cut, not fatal

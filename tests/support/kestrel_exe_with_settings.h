@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,9 @@ protected:
             {L"UsarSSI", L"REG_DWORD", L"1"},
         };
         settings.insert(settings.end(), changes.begin(), changes.end());
-        ASSERT_TRUE(StoreWithReg(L"HKLM\\Software\\Norvik\\Database", settings, L"/reg:32"));
+        if (!StoreWithReg(L"HKLM\\Software\\Norvik\\Database", settings, L"/reg:32")) {
+            throw std::runtime_error("reg.exe did not write Quintara's settings");
+        }
     }
 
     std::wstring Named() const { return Wide(m_server.address()) + L"\\QUINTARA"; }

@@ -8,12 +8,27 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from accessibility import descendants, enable_accessibility, wait_for
-from kestrel_session import FAILURES, Kestrel, in_the_wait, xdotool
+from kestrel_session import Kestrel, in_the_wait, xdotool
 
 STALLED_LOGON = {"stall": True}
 SLOW_LOGON = {"login_delay_ms": 6000}
 STALLED_PASS = {"stall_after_login": True}
 DIALOG = "Propriedades de vínculo de dados"
+DIALOG_BUTTONS = ("Testar conexão", "Atualizar lista", "OK", "Cancelar")
+AT_ONCE_SECONDS = 5  # well within the 15 s log-on and the 30 s statement it abandons
+FAILURES = []
+
+
+def fails(kestrel, why):
+    FAILURES.append(why)
+    print(f"FAIL: {why}\n{kestrel.errors_written()[-4000:]}")
+
+
+def ends_at_once(kestrel, route):
+    status = kestrel.ended(AT_ONCE_SECONDS)
+    if status != 0:
+        fails(kestrel, f"{route} ended the program with status {status}" if status is not None
+              else f"{route} did not end the program within {AT_ONCE_SECONDS} s")
 
 
 def press_everything(kestrel, buttons):
@@ -60,36 +75,30 @@ def main(program):
         for route, end in endings.items():
             def then(kestrel, _):
                 end(kestrel)
-                kestrel.ends_at_once(f"{route} during the {wait}")
+                ends_at_once(kestrel, f"{route} during the {wait}")
             in_the_wait(program, pyatspi, faults, ler_quintara, then)
             print(f"done: {route} during the {wait}")
 
     # Commands pressed during a slowed log-on, a stalled pass, or in the dialog while "Testar
     # conexão" waits, run nothing: one log-on, the program alive with the windows it had.
-    def window_buttons(kestrel):
-        return [kestrel.button(caption) for caption in ("Ler Quintara...", "Ler Nova Conexão...")]
-
-    def dialog_buttons(kestrel):
-        return [kestrel.dialog[caption]
-                for caption in ("Testar conexão", "Atualizar lista", "OK", "Cancelar")]
-
-    for wait, faults, start, buttons in (("log-on", SLOW_LOGON, ler_quintara, window_buttons),
-                                         ("pass", STALLED_PASS, ler_quintara, window_buttons),
-                                         ("dialog's log-on", SLOW_LOGON, test_connection,
-                                          dialog_buttons)):
+    for wait, faults, start in (("log-on", SLOW_LOGON, ler_quintara),
+                                ("pass", STALLED_PASS, ler_quintara),
+                                ("dialog's log-on", SLOW_LOGON, test_connection)):
         def then(kestrel, server):
-            press_everything(kestrel, buttons(kestrel))
+            in_the_dialog = start is test_connection
+            press_everything(kestrel, [kestrel.dialog[caption] for caption in DIALOG_BUTTONS]
+                             if in_the_dialog else [kestrel.button(caption) for caption in
+                                                    ("Ler Quintara...", "Ler Nova Conexão...")])
             time.sleep(7)
             if kestrel.process.poll() is not None:
-                return kestrel.fails(f"the program ended while pressed during the {wait}")
+                return fails(kestrel, f"the program ended while pressed during the {wait}")
             windows = kestrel.other_windows()
-            in_the_dialog = start is test_connection
             if server.logons() != 1 or (DIALOG not in windows if in_the_dialog else windows):
-                return kestrel.fails(f"presses during the {wait} ran: {server.lines}, "
-                                     f"windows {list(windows)}")
+                return fails(kestrel, f"presses during the {wait} ran: {server.lines}, "
+                                      f"windows {list(windows)}")
             if not in_the_dialog:
                 kestrel.button("Fechar").queryAction().doAction(0)
-                kestrel.ends_at_once(f"the screen reader's Fechar after the {wait}")
+                ends_at_once(kestrel, f"the screen reader's Fechar after the {wait}")
         in_the_wait(program, pyatspi, faults, start, then)
         print(f"done: commands pressed during the {wait}")
     if FAILURES:

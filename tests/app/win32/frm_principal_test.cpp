@@ -203,37 +203,6 @@ TEST_F(Win32Window, AnEndlessMessageFitsTheScreen) {
     EXPECT_TRUE(shownText.ends_with(L"\u2026")) << shownText.size();
 }
 
-// "Copiar tudo" in the system menu, greyed and copying nothing until a pass has filled the window;
-// then the menu item, and Ctrl+Shift+C from a box, put the whole window there, lines ended CR LF.
-TEST_F(Win32Window, CopiarTudoCopiesTheWholeWindowOnceAPassHasFilledIt) {
-    const HMENU menu = GetSystemMenu(window.Handle(), FALSE);
-    const auto greyed = [&] {
-        return (GetMenuState(menu, IDM_COPIAR_TUDO, MF_BYCOMMAND) & MF_GRAYED) != 0;
-    };
-    EXPECT_TRUE(greyed());
-    const auto pressFromTxtVersao = [&] {
-        SetClipboardText(L"antes");
-        SetFocus(window.Box(TextBox::txtVersao));
-        PressKeys({VK_CONTROL, VK_SHIFT, 'C'});
-        Pump([] { return ClipboardText() != L"antes"; }, 2s);
-        return ClipboardText();
-    };
-    EXPECT_EQ(pressFromTxtVersao(), L"antes");
-
-    const Scenario scenario;
-    const TdsTestServer server(scenario.Json());
-    prompt.answers.push_back(DialogString(server, scenario.password));
-    SendMessageW(window.Control("cmdNovaConexao"), BM_CLICK, 0, 0);
-    ASSERT_TRUE(Pump([&] { return !BoxText(TextBox::txtLocalBD).empty(); }, 30s));
-    EXPECT_FALSE(greyed());
-    const std::wstring whole = pressFromTxtVersao();
-    EXPECT_TRUE(whole.starts_with(L"Servidor: SRVTESTE\r\nVersão do SQL Server: "));
-    EXPECT_TRUE(whole.ends_with(L"\r\nLocal Banco: D:\\Dados\\São Paulo\\Quintara.mdf\r\n"));
-    SetClipboardText(L"antes");
-    SendMessageW(window.Handle(), WM_SYSCOMMAND, IDM_COPIAR_TUDO, 0);
-    EXPECT_EQ(ClipboardText(), whole);
-}
-
 // What a modal box or dialog does while the pass is pending: `during` opens it on this thread;
 // another thread closes it with `close` once the pass has filled the boxes (or 30 s have gone).
 class TimerDuringAModal : public Win32Window {
@@ -267,9 +236,34 @@ protected:
     }
 };
 
-TEST_F(TimerDuringAModal, Timer1ReachesThePassWhileAMessageBoxOrTheDialogIsOpen) {
+// Timer1 runs the pass while a message box or the dialog is open. "Copiar tudo" is in the system
+// menu, greyed and copying nothing until a pass has filled the window; then the menu item, and
+// Ctrl+Shift+C from a box, put the whole window there, lines ended CR LF.
+TEST_F(TimerDuringAModal, Timer1ReachesThePassThatCopiarTudoThenCopies) {
+    const HMENU menu = GetSystemMenu(window.Handle(), FALSE);
+    const auto greyed = [&] {
+        return (GetMenuState(menu, IDM_COPIAR_TUDO, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    };
+    const auto pressFromTxtVersao = [&] {
+        SetClipboardText(L"antes");
+        SetFocus(window.Box(TextBox::txtVersao));
+        PressKeys({VK_CONTROL, VK_SHIFT, 'C'});
+        Pump([] { return ClipboardText() != L"antes"; }, 2s);
+        return ClipboardText();
+    };
+    EXPECT_TRUE(greyed());
+    EXPECT_EQ(pressFromTxtVersao(), L"antes");
+
     ConnectAndHoldAModal([&] { services.ShowMessage(u"Aguarde", kestrel::MessageIcon::None); },
                          IDOK);
+    EXPECT_FALSE(greyed());
+    const std::wstring whole = pressFromTxtVersao();
+    EXPECT_TRUE(whole.starts_with(L"Servidor: SRVTESTE\r\nVersão do SQL Server: "));
+    EXPECT_TRUE(whole.ends_with(L"\r\nLocal Banco: D:\\Dados\\São Paulo\\Quintara.mdf\r\n"));
+    SetClipboardText(L"antes");
+    SendMessageW(window.Handle(), WM_SYSCOMMAND, IDM_COPIAR_TUDO, 0);
+    EXPECT_EQ(ClipboardText(), whole);
+
     Win32ConnectionPrompt dialog(window);
     ConnectAndHoldAModal([&] { EXPECT_EQ(dialog.PromptNew(), std::nullopt); }, IDCANCEL);
 }
