@@ -17,13 +17,14 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Kestrel"));
     QApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.norvik.Kestrel"));
-    // The window holds the icon itself, and the dialogs get it from the program once the window is
-    // up: an icon of the program's at the window's making would be handed to X twice, once as X
-    // makes the window and once as the widget gives its own (7 sizes each time).
+    // The icon goes to X once the window's map request has: its seven sizes (350 KB) ahead of it
+    // would hold the window back while the X server takes them in. The window holds the icon
+    // itself and the dialogs get it from the program: an icon of the program's at the window's
+    // making would be handed to X twice, once as X makes the window and once as the widget gives
+    // its own.
     const QIcon icon = KestrelIcon();
 
     FrmPrincipal window;
-    window.setWindowIcon(icon);
     ViewWindowServices services(window);
     const std::unique_ptr<kestrel::RegistryApi> registry = kestrel::MakePlatformRegistry();
     QtConnectionPrompt prompt(&window);
@@ -35,6 +36,7 @@ int main(int argc, char* argv[]) {
     const QRect screen = window.screen()->availableGeometry();
     window.move(screen.center() - window.rect().center());
     window.show();
+    window.setWindowIcon(icon);
     QApplication::setWindowIcon(icon);
     const int status = QApplication::exec();
     // The program ends at once, as "&Fechar" asks: it writes nothing, and a connection's thread
