@@ -7,10 +7,10 @@
 // Quintara's settings as the product stores them under HKEY_LOCAL_MACHINE (text values, ANSI).
 struct QuintaraSettings {
     std::string gerenciador = "SQLServer2000";
-    std::string servidor;
+    std::string servidor{};
     std::string bancoDados = "Quintara";
     std::string nameUser = "sa";
-    std::string password;
+    std::string password{};
     std::string usarSSI = "0";
 
     void StoreIn(FakeRegistry& registry) const {
