@@ -8,7 +8,8 @@
 
 namespace {
 
-// A known build by its name; past the table, the release by its first two digits, else the default.
+// A build in the list of known builds by its name; any other by the release that its first two
+// characters give; else " - Não identificado".
 TEST(VersionLabel, NamesAKnownBuildElseFallsBackOnTheMajorVersionThenOnTheDefault) {
     const struct {
         std::u16string_view version;

@@ -7,13 +7,8 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
-#include <string_view>
 
 // What a Qt window shows, read as a user would read it.
-
-inline QString Q(std::u16string_view text) {
-    return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
 
 // The items of the menu that a right click on `widget` opens, "(cinza)" after a greyed one.
 inline QStringList ContextMenuItems(QWidget* widget) {

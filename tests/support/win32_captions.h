@@ -83,12 +83,13 @@ inline std::vector<std::wstring> ClippedCaptions(HWND container) {
         const std::vector<std::wstring> inside = ClippedCaptions(control);
         clipped.insert(clipped.end(), inside.begin(), inside.end());
         const std::wstring cls = ClassOf(control);
-        if ((cls != L"Static" && cls != L"Button") || ControlText(control).empty()) {
+        const std::wstring caption = ControlText(control);
+        if ((cls != L"Static" && cls != L"Button") || caption.empty()) {
             continue;
         }
         const Room room = RoomOf(control);
         if (room.caption.cx > room.room.cx || room.caption.cy > room.room.cy) {
-            clipped.push_back(ControlText(control) + L" in " + FontOf(control).Said());
+            clipped.push_back(caption + L" in " + FontOf(control).Said());
         }
     }
     return clipped;

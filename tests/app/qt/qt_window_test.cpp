@@ -15,6 +15,7 @@
 
 #include "app/frm_principal_layout.h"
 #include "app/qt/data_link_dialog.h"
+#include "app/qt/qstring_conversion.h"
 #include "support/qt_probes.h"
 #include "support/qt_program.h"
 
@@ -34,7 +35,7 @@ private slots:
     // Each control where the form puts it (twips / 15), caption whole, font; labels name boxes.
     void controlsAreWhereTheFormPutsThem() {
         const FrmPrincipal& window = m_program->window;
-        QCOMPARE(window.windowTitle(), Q(kestrel::kFrmPrincipalCaption));
+        QCOMPARE(window.windowTitle(), ToQString(kestrel::kFrmPrincipalCaption));
         QCOMPARE(window.minimumSize(), window.maximumSize());
         QVERIFY(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         QVERIFY(!window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
@@ -56,7 +57,7 @@ private slots:
                 QVERIFY(edit->isReadOnly() && edit->focusPolicy() != Qt::NoFocus);
                 text = edit->text();
             }
-            QCOMPARE(text, Q(control.caption));
+            QCOMPARE(text, ToQString(control.caption));
             if (control.kind != kestrel::ControlKind::PictureBox) {
                 const QString drawn = QFontInfo(widget->font()).family();
                 QVERIFY2(QStringList({QStringLiteral("MS Sans Serif"),
@@ -173,7 +174,8 @@ private slots:
             [click](DataLinkDialog* dialog) { click(dialog, "refresh"); },
             [](DataLinkDialog* dialog) {
                 auto* databases = dialog->findChild<QComboBox*>(QStringLiteral("database"));
-                databases->setCurrentIndex(databases->findText(Q(u"Quintara\u240D\u240ATreino")));
+                databases->setCurrentIndex(
+                    databases->findText(ToQString(u"Quintara\u240D\u240ATreino")));
                 dialog->accept();
             }};
         const std::optional<std::u16string> chosen = m_program->prompt.PromptNew();
